@@ -1,0 +1,37 @@
+#!/usr/bin/env python3
+"""Writes the spin edit's arrow glyphs SPEED_UP.bmp and SPEED_DOWN.bmp: 16-colour bitmaps,
+magenta background (drawn transparent), black arrow pixels. Run it in this folder."""
+import struct
+
+PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+           (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
+           (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+BLACK, MAGENTA = 0, 13
+
+# Rows from the top; '#' marks an arrow pixel.
+GLYPHS = {
+    "SPEED_UP.bmp": ["..#..", ".###.", "....."],
+    "SPEED_DOWN.bmp": [".###.", "..#..", ".....", "....."],
+}
+
+
+def write_bitmap(path, rows):
+    width, height = len(rows[0]), len(rows)
+    stride = ((width * 4 + 31) // 32) * 4
+    pixels = bytearray()
+    for row in reversed(rows):  # bottom-up
+        indices = [BLACK if c == "#" else MAGENTA for c in row]
+        if len(indices) % 2:
+            indices.append(0)
+        line = bytes((indices[i] << 4) | indices[i + 1] for i in range(0, len(indices), 2))
+        pixels += line + b"\0" * (stride - len(line))
+    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
+    offset = 14 + 40 + len(palette)
+    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(pixels), 2835, 2835, 16, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + palette + pixels)
+
+
+for name, glyph in GLYPHS.items():
+    write_bitmap(name, glyph)

@@ -1,0 +1,381 @@
+#include "FilterHost.h"
+
+// TPEImage::FindResource, not the Win32 macro of that name.
+#undef FindResource
+#include "PEImage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+
+constexpr size_t kGuardBytes = 64;
+constexpr uint8_t kGuardByte = 0xa5;
+constexpr int16 kUntouchedResult = 0x5a5a;
+
+// advanceState takes no arguments, so the host of the run in progress is found here. The
+// host calls plug-ins on one thread only.
+TFilterHost* gActiveHost = nullptr;
+
+OSErr AdvanceStateCallback() { return gActiveHost ? gActiveHost->AdvanceState() : filterBadParameters; }
+
+bool Empty(const Rect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
+std::string PropertyString(const TPiplProperty& property, bool lengthPrefixed)
+{
+  const std::vector<uint8_t>& data = property.Data;
+  if (lengthPrefixed)
+  {
+    if (data.empty() || data[0] == 0 || size_t(data[0]) > data.size())
+      return std::string();
+    return std::string(data.begin() + 1, data.begin() + data[0]);
+  }
+  return std::string(reinterpret_cast<const char*>(data.data()),
+                     strnlen(reinterpret_cast<const char*>(data.data()), data.size()));
+}
+
+uint32_t ReadLE32(const std::vector<uint8_t>& data)
+{
+  return data.size() < 4 ? 0
+                         : uint32_t(data[0]) | uint32_t(data[1]) << 8 | uint32_t(data[2]) << 16 |
+                               uint32_t(data[3]) << 24;
+}
+
+} // namespace
+
+std::string RectText(const Rect& rect)
+{
+  char text[64];
+  std::snprintf(text, sizeof text, "%d %d %d %d", rect.top, rect.left, rect.bottom, rect.right);
+  return text;
+}
+
+bool CheckPluginFile(const std::string& path, TPluginInfo& info, std::string& error)
+{
+  TPEImage image;
+  if (!image.LoadFromFile(path, &error))
+    return false;
+  if (!image.IsDll())
+  {
+    error = "not a DLL";
+    return false;
+  }
+  const auto entry = std::find_if(image.Exports.begin(), image.Exports.end(),
+                                  [](const TPEExport& e) { return e.Name == "PluginMain"; });
+  if (entry == image.Exports.end() || entry->Ordinal != 1)
+  {
+    error = "PluginMain is not exported by name with ordinal 1";
+    return false;
+  }
+
+  std::vector<uint8_t> bytes;
+  if (!image.FindResource(TResourceKey::FromName("PIPL"), TResourceKey::FromId(16000), 1033,
+                          bytes))
+  {
+    error = "no PIPL resource 16000 in language 1033";
+    return false;
+  }
+  TPropertyList list;
+  if (!ParsePropertyList(bytes, list, &error))
+    return false;
+  bool isFilter = false, hasEntry = false;
+  for (const TPiplProperty& property : list.Properties)
+  {
+    if (property.Length % 4 != 0)
+    {
+      error = "a property length is not a multiple of 4";
+      return false;
+    }
+    if (property.Vendor != FourCC("8BIM"))
+      continue;
+    if (property.Key == FourCC("kind"))
+      isFilter = ReadLE32(property.Data) == FourCC("8BFM");
+    else if (property.Key == FourCC("name"))
+      info.Name = PropertyString(property, true);
+    else if (property.Key == FourCC("catg"))
+      info.Category = PropertyString(property, true);
+    else if (property.Key == FourCC("mode") && property.Data.size() >= 4)
+      info.ModeFlags = uint32_t(property.Data[0]) << 24 | uint32_t(property.Data[1]) << 16 |
+                       uint32_t(property.Data[2]) << 8 | uint32_t(property.Data[3]);
+    else if (property.Key == FourCC("wx86"))
+      hasEntry = PropertyString(property, false) == "PluginMain";
+  }
+  if (!isFilter || !hasEntry || info.Name.empty())
+  {
+    error = "the property list does not describe a filter module with the entry PluginMain";
+    return false;
+  }
+
+  if (!image.FindResource(TResourceKey::FromId(kResourceTypeVersion), TResourceKey::FromId(1),
+                          1033, bytes))
+  {
+    error = "no version resource";
+    return false;
+  }
+  TVersionInfo version;
+  if (!ParseVersionResource(bytes, version, &error))
+    return false;
+  char text[64];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", version.FileVersion[0],
+                version.FileVersion[1], version.FileVersion[2], version.FileVersion[3]);
+  info.FileVersion = text;
+  info.ProductName = version.Strings["ProductName"];
+  return true;
+}
+
+TPluginModule::~TPluginModule()
+{
+  if (FModule != nullptr)
+    FreeLibrary(FModule);
+}
+
+bool TPluginModule::Load(const std::string& path, std::string& error)
+{
+  FModule = LoadLibraryA(path.c_str());
+  if (FModule == nullptr)
+  {
+    error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  FPluginMain = reinterpret_cast<PluginMainProc>(
+      reinterpret_cast<void*>(GetProcAddress(FModule, "PluginMain")));
+  if (FPluginMain == nullptr)
+  {
+    error = "no PluginMain export";
+    return false;
+  }
+  return true;
+}
+
+int16 TPluginModule::Call(int16 selector, void* record)
+{
+  int16 result = kUntouchedResult;
+  FPluginMain(selector, record, &Data, &result);
+  return result;
+}
+
+int16 ImageModeFor(const THostImageFile& image)
+{
+  const bool gray = image.Channels == 1;
+  if (!gray && image.Channels != 3)
+    return -1;
+  switch (image.Depth)
+  {
+  case 8: return gray ? plugInModeGrayScale : plugInModeRGBColor;
+  case 16: return gray ? plugInModeGray16 : plugInModeRGB48;
+  case 32: return gray ? plugInModeGray32 : plugInModeRGB96;
+  default: return -1;
+  }
+}
+
+TFilterHost::TFilterHost(const THostImageFile& image, int16 imageMode) : FImage(image)
+{
+  FRecord.serialNumber = 0;
+  FRecord.imageSize = {int16(image.Height), int16(image.Width)};
+  FRecord.planes = int16(image.Channels);
+  FRecord.filterRect = {0, 0, int16(image.Height), int16(image.Width)};
+  FRecord.maxSpace = 256 * 1024 * 1024;
+  FRecord.imageMode = imageMode >= 0 ? imageMode : ImageModeFor(image);
+  FRecord.imageHRes = FRecord.imageVRes = 72 << 16;
+  FRecord.wholeSize = FRecord.imageSize;
+  FRecord.platformData = &FPlatformData;
+  FRecord.inHiPlane = FRecord.outHiPlane = int16(image.Channels - 1);
+  FRecord.advanceState = &AdvanceStateCallback;
+  FRecord.hostSig = 0x534b4c56; // 'SKLV'
+  FRecord.isFloating = 0;
+  FRecord.haveMask = 0;
+  gActiveHost = this;
+}
+
+TFilterHost::~TFilterHost()
+{
+  if (gActiveHost == this)
+    gActiveHost = nullptr;
+}
+
+void TFilterHost::SetPadding(int inPadBytes, int outPadBytes)
+{
+  FInPad = std::max(0, inPadBytes);
+  FOutPad = std::max(0, outPadBytes);
+}
+
+void TFilterHost::LogEvent(const std::string& line) const
+{
+  if (FEventLog.empty())
+    return;
+  if (FILE* file = std::fopen(FEventLog.c_str(), "a"))
+  {
+    std::fprintf(file, "%s\n", line.c_str());
+    std::fclose(file);
+  }
+}
+
+TRecordState TFilterHost::State() const
+{
+  TRecordState state;
+  state.InRect = FRecord.inRect;
+  state.OutRect = FRecord.outRect;
+  state.MaskRect = FRecord.maskRect;
+  state.InLoPlane = FRecord.inLoPlane;
+  state.InHiPlane = FRecord.inHiPlane;
+  state.OutLoPlane = FRecord.outLoPlane;
+  state.OutHiPlane = FRecord.outHiPlane;
+  return state;
+}
+
+// A block of the area's planes lo..hi, interleaved, rows padded by padBytes; the padding and
+// the guard after the block hold kGuardByte so that stray writes show.
+bool TFilterHost::MakeBlock(const Rect& area, int16 loPlane, int16 hiPlane, int padBytes,
+                            TBlock& block)
+{
+  if (area.top < 0 || area.left < 0 || area.bottom > FImage.Height || area.right > FImage.Width ||
+      loPlane < 0 || hiPlane < loPlane || hiPlane >= FImage.Channels)
+    return false;
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  const int planes = hiPlane - loPlane + 1;
+  const size_t sampleBytes = size_t(FImage.SampleBytes());
+  block.Area = area;
+  block.LoPlane = loPlane;
+  block.HiPlane = hiPlane;
+  block.RowLength = size_t(width) * planes * sampleBytes;
+  block.Stride = int32(block.RowLength + size_t(padBytes));
+  block.Bytes.assign(size_t(block.Stride) * height + kGuardBytes, kGuardByte);
+  const size_t imageRow = FImage.RowBytes();
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+    {
+      const uint8_t* pixel = FImage.Data.data() + size_t(area.top + y) * imageRow +
+                             (size_t(area.left + x) * FImage.Channels + loPlane) * sampleBytes;
+      std::memcpy(block.Bytes.data() + size_t(y) * block.Stride + size_t(x) * planes * sampleBytes,
+                  pixel, planes * sampleBytes);
+    }
+  block.Original = block.Bytes;
+  return true;
+}
+
+void TFilterHost::CheckAndCommit()
+{
+  if (FInHanded && FIn.Bytes != FIn.Original)
+    FInputUntouched = false;
+  if (!FOutHanded)
+    return;
+  TBlock& out = FOut;
+  const int width = out.Area.right - out.Area.left;
+  const int height = out.Area.bottom - out.Area.top;
+  const int planes = out.HiPlane - out.LoPlane + 1;
+  const size_t sampleBytes = size_t(FImage.SampleBytes());
+  for (int y = 0; y < height; ++y)
+    for (size_t i = out.RowLength; i < size_t(out.Stride); ++i)
+      if (out.Bytes[size_t(y) * out.Stride + i] != kGuardByte)
+        FOutputGuardsIntact = false;
+  for (size_t i = size_t(out.Stride) * height; i < out.Bytes.size(); ++i)
+    if (out.Bytes[i] != kGuardByte)
+      FOutputGuardsIntact = false;
+  const size_t imageRow = FImage.RowBytes();
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      std::memcpy(FImage.Data.data() + size_t(out.Area.top + y) * imageRow +
+                      (size_t(out.Area.left + x) * FImage.Channels + out.LoPlane) * sampleBytes,
+                  out.Bytes.data() + size_t(y) * out.Stride + size_t(x) * planes * sampleBytes,
+                  planes * sampleBytes);
+}
+
+OSErr TFilterHost::AdvanceState()
+{
+  ++FAdvanceStateCalls;
+  LogEvent("advanceState in=" + RectText(FRecord.inRect) + " planes " +
+           std::to_string(FRecord.inLoPlane) + ".." + std::to_string(FRecord.inHiPlane) +
+           " out=" + RectText(FRecord.outRect) + " planes " + std::to_string(FRecord.outLoPlane) +
+           ".." + std::to_string(FRecord.outHiPlane));
+  CheckAndCommit();
+  FInHanded = FOutHanded = false;
+  FRecord.inData = FRecord.outData = nullptr;
+  FRecord.inRowBytes = FRecord.outRowBytes = 0;
+  if (FFault == TAdvanceFault::Error)
+    return memFullErr;
+  if (FFault == TAdvanceFault::Null)
+    return noErr;
+
+  OSErr result = noErr;
+  if (!Empty(FRecord.inRect))
+  {
+    if (MakeBlock(FRecord.inRect, FRecord.inLoPlane, FRecord.inHiPlane, FInPad, FIn))
+    {
+      FInHanded = true;
+      FRecord.inData = FIn.Bytes.data();
+      FRecord.inRowBytes = FIn.Stride;
+    }
+    else
+      result = filterBadParameters;
+  }
+  if (!Empty(FRecord.outRect))
+  {
+    if (MakeBlock(FRecord.outRect, FRecord.outLoPlane, FRecord.outHiPlane, FOutPad, FOut))
+    {
+      FOutHanded = true;
+      FRecord.outData = FOut.Bytes.data();
+      FRecord.outRowBytes = FOut.Stride;
+    }
+    else
+      result = filterBadParameters;
+  }
+  return result;
+}
+
+namespace
+{
+
+bool AnyRectNonEmpty(const FilterRecord& record)
+{
+  return !Empty(record.inRect) || !Empty(record.outRect) || !Empty(record.maskRect);
+}
+
+bool CallAndRecord(TPluginModule& plugin, TFilterHost& host, int16 selector, TRunReport& report)
+{
+  host.LogEvent("selector " + std::to_string(selector));
+  const int16 result = plugin.Call(selector, &host.Record());
+  host.LogEvent("result " + std::to_string(result));
+  report.Calls.push_back({selector, result});
+  if (selector == filterSelectorStart)
+    report.AfterStart = host.State();
+  report.Result = result;
+  return result == noErr;
+}
+
+} // namespace
+
+TRunReport RunFilter(TPluginModule& plugin, TFilterHost& host)
+{
+  TRunReport report;
+  // Continue stops when every rectangle is empty; a plug-in that never empties them would
+  // keep a real host asking for ever, so the test host gives up after a bound.
+  constexpr int kMaxContinues = 1000;
+  bool ok = CallAndRecord(plugin, host, filterSelectorParameters, report) &&
+            CallAndRecord(plugin, host, filterSelectorPrepare, report) &&
+            CallAndRecord(plugin, host, filterSelectorStart, report);
+  for (int i = 0; ok && AnyRectNonEmpty(host.Record()) && i < kMaxContinues; ++i)
+  {
+    host.AdvanceState();
+    ok = CallAndRecord(plugin, host, filterSelectorContinue, report);
+  }
+  if (ok)
+  {
+    host.AdvanceState();
+    CallAndRecord(plugin, host, filterSelectorFinish, report);
+  }
+  report.Final = host.State();
+  return report;
+}
+
+TRunReport RunSelectors(TPluginModule& plugin, TFilterHost& host,
+                        const std::vector<int16>& selectors)
+{
+  TRunReport report;
+  for (int16 selector : selectors)
+    CallAndRecord(plugin, host, selector, report);
+  report.Final = host.State();
+  return report;
+}

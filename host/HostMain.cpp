@@ -1,0 +1,313 @@
+// skelvane-host: a small but real host of the filter interface, as a console program.
+#include "FilterHost.h"
+#include "Script.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+
+const char kUsage[] =
+    "usage: skelvane-host --plugin FILE.8bf [options]\n"
+    "  --in FILE          image to filter (PGM/PPM 8/16 bit, PFM, FITS)\n"
+    "  --out FILE         where to write the result (PGM/PPM, PFM, FITS, PNG)\n"
+    "  --mode M           image mode: gray, rgb or a number (default: from the image)\n"
+    "  --pad N            bytes of padding after each row of the input block\n"
+    "  --out-pad N        bytes of padding after each row of the output block\n"
+    "  --rect T,L,B,R     filter rectangle (default: the whole image)\n"
+    "  --lo-planes N      the low planes the host presets (default 0)\n"
+    "  --fail-advance K   advanceState misbehaves: error (memFullErr, no blocks) or null\n"
+    "  --selectors LIST   call exactly these selectors (comma-separated) instead of a run\n"
+    "  --about            show the about box (selector 0) instead of a run\n"
+    "  --script FILE      drive the dialogs with this script from a second thread\n"
+    "  --artifacts DIR    where the script's screenshots go (default: current directory)\n"
+    "  --report FILE      write what happened as key=value lines\n"
+    "  --events FILE      append the host's and the test plug-in's events to this file\n"
+    "  --no-check         do not insist on the property list and version resources\n";
+
+struct TOptions
+{
+  std::string Plugin, In, Out, Script, Artifacts, Report, Events;
+  std::string Mode;
+  int Pad = 0, OutPad = 0;
+  bool HasRect = false;
+  Rect FilterRect{};
+  int LoPlanes = 0;
+  TAdvanceFault Fault = TAdvanceFault::None;
+  bool HasSelectors = false;
+  std::vector<int16> Selectors;
+  bool About = false;
+  bool Check = true;
+};
+
+bool ParseInt(const std::string& text, int& value)
+{
+  char* end = nullptr;
+  const long parsed = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0')
+    return false;
+  value = int(parsed);
+  return true;
+}
+
+bool ParseIntList(const std::string& text, std::vector<int>& values)
+{
+  std::stringstream stream(text);
+  std::string item;
+  while (std::getline(stream, item, ','))
+  {
+    int value;
+    if (!ParseInt(item, value))
+      return false;
+    values.push_back(value);
+  }
+  return !values.empty();
+}
+
+bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error)
+{
+  for (int i = 1; i < argc; ++i)
+  {
+    const std::string name = argv[i];
+    auto value = [&](std::string& target) {
+      if (i + 1 >= argc)
+        return false;
+      target = argv[++i];
+      return true;
+    };
+    std::string text;
+    bool ok = true;
+    if (name == "--plugin") ok = value(options.Plugin);
+    else if (name == "--in") ok = value(options.In);
+    else if (name == "--out") ok = value(options.Out);
+    else if (name == "--mode") ok = value(options.Mode);
+    else if (name == "--script") ok = value(options.Script);
+    else if (name == "--artifacts") ok = value(options.Artifacts);
+    else if (name == "--report") ok = value(options.Report);
+    else if (name == "--events") ok = value(options.Events);
+    else if (name == "--pad") ok = value(text) && ParseInt(text, options.Pad);
+    else if (name == "--out-pad") ok = value(text) && ParseInt(text, options.OutPad);
+    else if (name == "--lo-planes") ok = value(text) && ParseInt(text, options.LoPlanes);
+    else if (name == "--rect")
+    {
+      std::vector<int> values;
+      ok = value(text) && ParseIntList(text, values) && values.size() == 4;
+      if (ok)
+        options.FilterRect = {int16(values[0]), int16(values[1]), int16(values[2]),
+                              int16(values[3])};
+      options.HasRect = true;
+    }
+    else if (name == "--fail-advance")
+    {
+      ok = value(text) && (text == "error" || text == "null");
+      options.Fault = text == "error" ? TAdvanceFault::Error : TAdvanceFault::Null;
+    }
+    else if (name == "--selectors")
+    {
+      std::vector<int> values;
+      ok = value(text) && ParseIntList(text, values);
+      for (int selector : values)
+        options.Selectors.push_back(int16(selector));
+      options.HasSelectors = true;
+    }
+    else if (name == "--about") options.About = true;
+    else if (name == "--no-check") options.Check = false;
+    else
+    {
+      error = "unknown option " + name;
+      return false;
+    }
+    if (!ok)
+    {
+      error = "bad or missing value for " + name;
+      return false;
+    }
+  }
+  if (options.Plugin.empty())
+  {
+    error = "--plugin is required";
+    return false;
+  }
+  if (!options.About && !options.HasSelectors && options.In.empty())
+  {
+    error = "--in is required for a run";
+    return false;
+  }
+  return true;
+}
+
+int16 ModeFromOption(const std::string& mode, const THostImageFile& image)
+{
+  if (mode.empty())
+    return ImageModeFor(image);
+  THostImageFile shaped = image;
+  if (mode == "gray" || mode == "rgb")
+  {
+    shaped.Channels = mode == "gray" ? 1 : 3;
+    return image.Channels == shaped.Channels ? ImageModeFor(shaped) : int16(-1);
+  }
+  int value;
+  return ParseInt(mode, value) ? int16(value) : int16(-1);
+}
+
+bool ReadText(const std::string& path, std::string& text)
+{
+  std::ifstream file(path, std::ios::binary);
+  if (!file)
+    return false;
+  std::stringstream stream;
+  stream << file.rdbuf();
+  text = stream.str();
+  return true;
+}
+
+std::string PlanesText(int16 lo, int16 hi) { return std::to_string(lo) + " " + std::to_string(hi); }
+
+void WriteState(std::ostream& out, const char* prefix, const TRecordState& state)
+{
+  out << prefix << ".inRect=" << RectText(state.InRect) << "\n"
+      << prefix << ".outRect=" << RectText(state.OutRect) << "\n"
+      << prefix << ".maskRect=" << RectText(state.MaskRect) << "\n"
+      << prefix << ".inPlanes=" << PlanesText(state.InLoPlane, state.InHiPlane) << "\n"
+      << prefix << ".outPlanes=" << PlanesText(state.OutLoPlane, state.OutHiPlane) << "\n";
+}
+
+// The dialog script runs beside the plug-in call; the plug-in's modal loop keeps this
+// thread's messages flowing meanwhile.
+class TScriptSession
+{
+public:
+  TScriptSession(const TOptions& options, std::string& error)
+  {
+    if (options.Script.empty())
+      return;
+    std::string text;
+    if (!ReadText(options.Script, text))
+    {
+      error = "cannot read script " + options.Script;
+      return;
+    }
+    FRunner.reset(new TScriptRunner(text, options.Artifacts));
+    FRunner->Start();
+  }
+  // True when there was no script or it ran to its end.
+  bool Finish(std::string& error)
+  {
+    if (!FRunner)
+      return true;
+    if (!FRunner->Wait(kScriptTimeoutMs))
+    {
+      error = "script did not finish";
+      return false;
+    }
+    if (!FRunner->Succeeded())
+    {
+      error = "script failed: " + FRunner->Error();
+      return false;
+    }
+    return true;
+  }
+
+private:
+  static constexpr unsigned kScriptTimeoutMs = 30000;
+  std::unique_ptr<TScriptRunner> FRunner;
+};
+
+int Fail(const std::string& message)
+{
+  std::fprintf(stderr, "skelvane-host: %s\n", message.c_str());
+  return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  TOptions options;
+  std::string error;
+  if (!ParseOptions(argc, argv, options, error))
+  {
+    std::fprintf(stderr, "skelvane-host: %s\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+
+  TPluginInfo info;
+  if (options.Check && !CheckPluginFile(options.Plugin, info, error))
+    return Fail(options.Plugin + ": " + error);
+  if (options.Check)
+    std::printf("plug-in \"%s\" in \"%s\", modes %08x, %s %s\n", info.Name.c_str(),
+                info.Category.c_str(), unsigned(info.ModeFlags), info.ProductName.c_str(),
+                info.FileVersion.c_str());
+
+  THostImageFile image;
+  if (!options.In.empty() && !ReadImageFile(options.In, image, &error))
+    return Fail(options.In + ": " + error);
+  if (options.In.empty())
+    image.Allocate(1, 1, 1, 8);
+  const int16 mode = ModeFromOption(options.Mode, image);
+  if (mode < 0)
+    return Fail("no image mode for --mode " + options.Mode);
+
+  if (!options.Events.empty())
+    SetEnvironmentVariableA("SKELVANE_TEST_EVENTS", options.Events.c_str());
+  TPluginModule plugin;
+  if (!plugin.Load(options.Plugin, error))
+    return Fail(error);
+
+  TFilterHost host(image, mode);
+  host.SetPadding(options.Pad, options.OutPad);
+  host.SetAdvanceFault(options.Fault);
+  host.SetEventLog(options.Events);
+  if (options.HasRect)
+    host.Record().filterRect = options.FilterRect;
+  host.Record().inLoPlane = host.Record().outLoPlane = int16(options.LoPlanes);
+
+  TScriptSession script(options, error);
+  if (!error.empty())
+    return Fail(error);
+  TRunReport report;
+  if (options.About)
+  {
+    // Selector 0 gets an about record, not a filter record; ours is all zeros.
+    std::vector<uint8_t> aboutRecord(sizeof(FilterRecord), 0);
+    const int16 result = plugin.Call(filterSelectorAbout, aboutRecord.data());
+    report.Calls.push_back({filterSelectorAbout, result});
+    report.Result = result;
+  }
+  else if (options.HasSelectors)
+    report = RunSelectors(plugin, host, options.Selectors);
+  else
+    report = RunFilter(plugin, host);
+  const bool scriptOk = script.Finish(error);
+
+  // A host keeps the image as it was when the filter reports a failure or a cancel.
+  const bool applied = report.Result == noErr && !options.About && !options.HasSelectors;
+  const THostImageFile& result = applied ? host.Image() : image;
+  std::printf("result %d\n", report.Result);
+
+  if (!options.Report.empty())
+  {
+    std::ofstream out(options.Report, std::ios::trunc);
+    out << "result=" << report.Result << "\n" << "calls=";
+    for (size_t i = 0; i < report.Calls.size(); ++i)
+      out << (i ? " " : "") << report.Calls[i].Selector << ":" << report.Calls[i].Result;
+    out << "\n"
+        << "advanceState=" << host.AdvanceStateCalls() << "\n";
+    WriteState(out, "start", report.AfterStart);
+    WriteState(out, "final", report.Final);
+    out << "inputUntouched=" << host.InputUntouched() << "\n"
+        << "outputGuardsIntact=" << host.OutputGuardsIntact() << "\n"
+        << "applied=" << applied << "\n"
+        << "imageChanged=" << (host.Image().Data != image.Data) << "\n";
+    if (!out)
+      return Fail("cannot write " + options.Report);
+  }
+  if (!options.Out.empty() && !WriteImageFile(options.Out, result, &error))
+    return Fail(options.Out + ": " + error);
+  if (!scriptOk)
+    return Fail(error);
+  return 0;
+}

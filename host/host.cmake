@@ -1,0 +1,7 @@
+# The test host program, and its core as a library that the end-to-end tests drive directly.
+add_library(host_filter STATIC ${CMAKE_CURRENT_LIST_DIR}/FilterHost.cpp)
+target_include_directories(host_filter PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${SKELVANE_ROOT})
+target_link_libraries(host_filter PUBLIC host_core)
+
+add_executable(skelvane-host ${CMAKE_CURRENT_LIST_DIR}/HostMain.cpp)
+target_link_libraries(skelvane-host PRIVATE host_filter host_automation)

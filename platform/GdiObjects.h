@@ -1,0 +1,46 @@
+// Owners of short-lived GDI objects: a created object, a selection into a DC, the screen DC.
+#pragma once
+
+#include <windows.h>
+
+// Deletes the GDI object (pen, brush, font, bitmap) it was given.
+template <class THandle>
+class TGdiObject {
+ public:
+  explicit TGdiObject(THandle handle) : FHandle(handle) {}
+  ~TGdiObject() {
+    if (FHandle != nullptr) DeleteObject(FHandle);
+  }
+  TGdiObject(const TGdiObject&) = delete;
+  TGdiObject& operator=(const TGdiObject&) = delete;
+  THandle Get() const { return FHandle; }
+
+ private:
+  THandle FHandle;
+};
+
+// Selects an object into a DC and puts the previous one back.
+class TSelection {
+ public:
+  TSelection(HDC dc, HGDIOBJ object) : FDC(dc), FOld(SelectObject(dc, object)) {}
+  ~TSelection() { SelectObject(FDC, FOld); }
+  TSelection(const TSelection&) = delete;
+  TSelection& operator=(const TSelection&) = delete;
+
+ private:
+  HDC FDC;
+  HGDIOBJ FOld;
+};
+
+// The screen's DC, for measuring text.
+class TScreenDC {
+ public:
+  TScreenDC() : FDC(GetDC(nullptr)) {}
+  ~TScreenDC() { ReleaseDC(nullptr, FDC); }
+  TScreenDC(const TScreenDC&) = delete;
+  TScreenDC& operator=(const TScreenDC&) = delete;
+  HDC Get() const { return FDC; }
+
+ private:
+  HDC FDC;
+};

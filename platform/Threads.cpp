@@ -1,0 +1,203 @@
+#include "Threads.h"
+
+#include <float.h>
+#include <process.h>
+#include <xmmintrin.h>
+
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+TKernelHandle::TKernelHandle(HANDLE handle)
+    : FHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+
+TKernelHandle::~TKernelHandle() {
+  if (FHandle != nullptr) CloseHandle(FHandle);
+}
+
+TKernelHandle::TKernelHandle(TKernelHandle&& other) noexcept
+    : FHandle(std::exchange(other.FHandle, nullptr)) {}
+
+TKernelHandle& TKernelHandle::operator=(TKernelHandle&& other) noexcept {
+  if (this != &other) {
+    if (FHandle != nullptr) CloseHandle(FHandle);
+    FHandle = std::exchange(other.FHandle, nullptr);
+  }
+  return *this;
+}
+
+DWORD TKernelHandle::Wait(DWORD timeoutMs) const {
+  if (FHandle == nullptr) return WAIT_FAILED;
+  return WaitForSingleObject(FHandle, timeoutMs);
+}
+
+namespace {
+
+const UINT kSyncMessage = WM_APP + 1;
+const char kSyncClassName[] = "SkelvaneThreadSync";
+
+// One call of Synchronize in flight: the worker waits on Done until the window has run
+// Method on its own thread.
+struct TSyncRequest {
+  const std::function<void()>* Method;
+  std::exception_ptr Error;
+  HANDLE Done;
+};
+
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
+  return module;
+}
+
+LRESULT CALLBACK SyncWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kSyncMessage) return DefWindowProcA(window, message, wParam, lParam);
+  auto* request = reinterpret_cast<TSyncRequest*>(lParam);
+  try {
+    (*request->Method)();
+  } catch (...) {
+    request->Error = std::current_exception();
+  }
+  SetEvent(request->Done);
+  return 0;
+}
+
+// The hidden message-only windows through which workers reach the threads that created them:
+// one per such thread, kept for the life of the module so that no request can find its window
+// gone. At unload the windows of the unloading thread are destroyed; those of threads that
+// have ended went with their threads.
+class TSyncWindows {
+ public:
+  ~TSyncWindows() {
+    DWORD current = GetCurrentThreadId();
+    for (auto& entry : FWindows)
+      if (entry.first == current && IsWindow(entry.second)) DestroyWindow(entry.second);
+    if (FClassRegistered) UnregisterClassA(kSyncClassName, ThisModule());
+  }
+
+  HWND ForCurrentThread() {
+    std::lock_guard<std::mutex> lock(FLock);
+    DWORD current = GetCurrentThreadId();
+    for (auto& entry : FWindows) {
+      if (entry.first != current) continue;
+      // A thread identifier can be reused after its thread (and its window) ended.
+      if (IsWindow(entry.second) && GetWindowThreadProcessId(entry.second, nullptr) == current)
+        return entry.second;
+      entry.second = CreateSyncWindow();
+      return entry.second;
+    }
+    HWND window = CreateSyncWindow();
+    FWindows.emplace_back(current, window);
+    return window;
+  }
+
+ private:
+  HWND CreateSyncWindow() {
+    if (!FClassRegistered) {
+      WNDCLASSA windowClass{};
+      windowClass.lpfnWndProc = SyncWindowProc;
+      windowClass.hInstance = ThisModule();
+      windowClass.lpszClassName = kSyncClassName;
+      FClassRegistered = RegisterClassA(&windowClass) != 0;
+    }
+    HWND window = CreateWindowExA(0, kSyncClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  ThisModule(), nullptr);
+    if (window == nullptr) throw std::system_error(GetLastError(), std::system_category(), "CreateWindowEx");
+    return window;
+  }
+
+  std::mutex FLock;
+  std::vector<std::pair<DWORD, HWND>> FWindows;
+  bool FClassRegistered = false;
+};
+
+TSyncWindows& SyncWindows() {
+  static TSyncWindows windows;
+  return windows;
+}
+
+// The state the operating system gives a new thread: every exception masked, round to
+// nearest, and on x87 53-bit precision. SSE code (all our double and float arithmetic) only
+// sees MXCSR, which is set in full so that no flush-to-zero mode leaks in from anywhere.
+void SetWorkerFloatingPointState() {
+  _clearfp();
+  _controlfp(_MCW_EM, _MCW_EM);
+  _controlfp(_RC_NEAR, _MCW_RC);
+#if defined(__i386__)
+  _controlfp(_PC_53, _MCW_PC);
+#endif
+  _mm_setcsr(0x1F80);
+}
+
+}  // namespace
+
+TThread::TThread() : FOwnerThreadID(GetCurrentThreadId()), FSyncWindow(SyncWindows().ForCurrentThread()) {
+  unsigned id = 0;
+  uintptr_t handle = _beginthreadex(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &id);
+  if (handle == 0) throw std::system_error(errno, std::generic_category(), "_beginthreadex");
+  FHandle = TKernelHandle(reinterpret_cast<HANDLE>(handle));
+  FThreadID = id;
+}
+
+TThread::~TThread() {
+  if (GetCurrentThreadId() == FThreadID) return;  // freeing itself at the end of its thread
+  if (!FStarted) {
+    FAbandoned = true;
+    FFreeOnTerminate = false;
+    ResumeThread(FHandle.Get());
+  } else {
+    Terminate();
+  }
+  FHandle.Wait();
+}
+
+void TThread::Resume() {
+  if (FStarted) return;
+  FStarted = true;
+  ResumeThread(FHandle.Get());
+}
+
+TKernelHandle TThread::DuplicateHandleForWait() const {
+  HANDLE copy = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), FHandle.Get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
+    throw std::system_error(GetLastError(), std::system_category(), "DuplicateHandle");
+  return TKernelHandle(copy);
+}
+
+void TThread::WaitFor() const { FHandle.Wait(); }
+
+void TThread::Synchronize(const std::function<void()>& method) {
+  if (GetCurrentThreadId() == FOwnerThreadID) {
+    method();
+    return;
+  }
+  TKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!done) throw std::system_error(GetLastError(), std::system_category(), "CreateEvent");
+  TSyncRequest request{&method, nullptr, done.Get()};
+  if (!PostMessageA(FSyncWindow, kSyncMessage, 0, reinterpret_cast<LPARAM>(&request)))
+    throw std::system_error(GetLastError(), std::system_category(), "PostMessage");
+  done.Wait();
+  if (request.Error) std::rethrow_exception(request.Error);
+}
+
+unsigned __stdcall TThread::ThreadProc(void* param) {
+  auto* thread = static_cast<TThread*>(param);
+  if (thread->FAbandoned) return 0;
+  SetWorkerFloatingPointState();
+  try {
+    thread->Execute();
+  } catch (...) {
+    // Nothing may unwind into the system's frames; the thread simply ends.
+  }
+  if (thread->FFreeOnTerminate) {
+    try {
+      delete thread;
+    } catch (...) {
+    }
+  }
+  return 0;
+}

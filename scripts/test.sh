@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds every tree and runs every test.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+jobs=$(nproc)
+
+echo "== native tests"
+ctest --test-dir "$root/build/native" --output-on-failure -j "$jobs"
+
+echo "== Windows tests under Wine (x86_64 build)"
+export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$root/cmake/wine-prefix.sh" "$WINEPREFIX"
+export SKELVANE_ARTIFACTS="$root/build/artifacts"
+mkdir -p "$SKELVANE_ARTIFACTS"
+# The dialog tests share one display, its focus and its mouse, so they run one at a time.
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir "$root/build/win64" --output-on-failure -j 1
+/usr/lib/wine/wineserver64 -k 2>/dev/null || true
+echo "Screenshots and images written by the tests: build/artifacts"

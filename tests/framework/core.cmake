@@ -1,0 +1,9 @@
+# Tests of the portable numeric core; built and run in every tree (under Wine in Windows trees).
+skelvane_test(framework_core_test
+  ${CMAKE_CURRENT_LIST_DIR}/DataContainerTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UtilitiesTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ConversionTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PSFTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BitIdentityTest.cpp
+)
+target_link_libraries(framework_core_test PRIVATE framework_core)

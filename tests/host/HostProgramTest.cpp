@@ -1,0 +1,120 @@
+// The test host program itself: resource checks, a scripted dialog, the written image and the
+// report, run as a separate process as the demo and users run it.
+#include "E2ETestSupport.h"
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace
+{
+
+// Runs skelvane-host with the arguments; its exit code, or -1 when it could not be started.
+int RunHost(const std::string& arguments)
+{
+  std::string commandLine = "\"" SKELVANE_HOST "\" " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return -1;
+  WaitForSingleObject(process.hProcess, 120000);
+  DWORD exitCode = DWORD(-1);
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return int(exitCode);
+}
+
+std::map<std::string, std::string> ReadReport(const std::string& path)
+{
+  std::map<std::string, std::string> values;
+  std::ifstream file(path);
+  for (std::string line; std::getline(file, line);)
+  {
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos)
+      values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values;
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+class HostProgramTest : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    SetTestDialog("");
+    FImage = RampImage(8, 6, 3, 16);
+    ASSERT_TRUE(WriteImageFile("e2e-in.ppm", FImage));
+  }
+  THostImageFile FImage;
+};
+
+TEST_F(HostProgramTest, ScriptedOk_WritesTheFilteredImageAndReportsTheRun)
+{
+  WriteText("e2e-ok.script", "window \"Skelvane Test Filter\"\n"
+                             "screenshot e2e-test-dialog.png\n"
+                             "click btnOK\n"
+                             "wait-closed\n");
+  ASSERT_EQ(RunHost("--plugin \"" TEST_PLUGIN_DDP "\" --in e2e-in.ppm --out e2e-out.ppm "
+                    "--pad 2 --out-pad 6 --script e2e-ok.script --report e2e-ok.report"),
+            0);
+  auto report = ReadReport("e2e-ok.report");
+  EXPECT_EQ(report["result"], "0");
+  EXPECT_EQ(report["calls"], "1:0 2:0 3:0 4:0 5:0");
+  EXPECT_EQ(report["advanceState"], "4");
+  EXPECT_EQ(report["start.inPlanes"], "0 2");
+  EXPECT_EQ(report["final.maskRect"], "0 0 0 0");
+  EXPECT_EQ(report["outputGuardsIntact"], "1");
+  THostImageFile written;
+  ASSERT_TRUE(ReadImageFile("e2e-out.ppm", written));
+  EXPECT_TRUE(written.Data == Inverted(FImage).Data);
+}
+
+TEST_F(HostProgramTest, ScriptedCancel_KeepsTheImage)
+{
+  WriteText("e2e-cancel.script", "window \"Skelvane Test Filter\"\nclick btnCancel\nwait-closed\n");
+  ASSERT_EQ(RunHost("--plugin \"" TEST_PLUGIN_LR "\" --in e2e-in.ppm --out e2e-out.ppm "
+                    "--script e2e-cancel.script --report e2e-cancel.report"),
+            0);
+  auto report = ReadReport("e2e-cancel.report");
+  EXPECT_EQ(report["result"], "-128");
+  EXPECT_EQ(report["advanceState"], "2");
+  THostImageFile written;
+  ASSERT_TRUE(ReadImageFile("e2e-out.ppm", written));
+  EXPECT_TRUE(written.Data == FImage.Data);
+}
+
+TEST_F(HostProgramTest, RefusedMode_ReportsBadModeWithoutARequest)
+{
+  ASSERT_EQ(RunHost("--plugin \"" TEST_PLUGIN_STATISTICS "\" --in e2e-in.ppm --mode 4 "
+                    "--report e2e-mode.report"),
+            0);
+  auto report = ReadReport("e2e-mode.report");
+  EXPECT_EQ(report["result"], "-30101");
+  EXPECT_EQ(report["advanceState"], "0");
+}
+
+TEST_F(HostProgramTest, AboutBox_OpensAndCloses)
+{
+  WriteText("e2e-about.script", "window \"Skelvane for Photoshop\"\n"
+                                "screenshot e2e-about.png\nclose\nwait-closed\n");
+  ASSERT_EQ(RunHost("--plugin \"" TEST_PLUGIN_DDP "\" --about --script e2e-about.script "
+                    "--report e2e-about.report"),
+            0);
+  EXPECT_EQ(ReadReport("e2e-about.report")["calls"], "0:0");
+}
+
+TEST_F(HostProgramTest, PluginWithoutPropertyList_IsRefused)
+{
+  EXPECT_EQ(RunHost("--plugin \"" SKELVANE_HOST "\" --in e2e-in.ppm"), 1);
+}
+
+} // namespace
