@@ -8,8 +8,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
 out="$root/build/demo"
 mkdir -p "$out"
-export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-"$root/cmake/wine-prefix.sh" "$WINEPREFIX"
 cat > "$out/demo.script" <<'SCRIPT'
 window "Skelvane Test Filter"
 screenshot dialog.png
@@ -18,7 +16,7 @@ wait-closed
 SCRIPT
 echo "demo: the test plug-in (no filter library is built yet) on samples/m51-simple.fits"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  /usr/lib/wine/wine64 "$root/build/win64/host/skelvane-host.exe" \
+  "$root/cmake/wine-run.sh" "$root/build/win64/host/skelvane-host.exe" \
   --plugin "$root/build/win64/tests/testplugin/TestLucyRichardson.8bf" \
   --in "$root/samples/m51-simple.fits" --out "$out/m51-result.fits" \
   --script "$out/demo.script" --artifacts "$out"
