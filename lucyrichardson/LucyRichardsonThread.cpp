@@ -73,9 +73,11 @@ void MultiplyReal(TDataContainer& e, const TDataContainer& t)
   }
 }
 
+bool Complete(const TDataContainer& plane) { return plane.Data != nullptr && plane.Complex != nullptr; }
+
 } // namespace
 
-void Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggressive,
+bool Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggressive,
                 const std::function<bool()>& StopRequested,
                 const std::function<void()>& Progress)
 {
@@ -84,6 +86,7 @@ void Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggre
     // Owned here so that every way out of the run, an exception included, frees them.
     auto e = std::make_unique<TDataContainer>(width, height);
     auto t = std::make_unique<TDataContainer>(width, height);
+    if (!Complete(O) || !Complete(P) || !Complete(*e) || !Complete(*t)) return false;
 
     // The transforms' result codes are not checked: a failed transform (an absent plane)
     // shows up only as a wrong result, like any other refused allocation.
@@ -101,11 +104,13 @@ void Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggre
       MultiplyReal(*e, *t);
       if (Aggressive) CopyReal(*e, O);
       // Checked only here, so that a stop request never leaves an update half done.
-      if (StopRequested && StopRequested()) return;
+      if (StopRequested && StopRequested()) return true;
       if (Progress) Progress();
     }
     if (!Aggressive) CopyReal(*e, O);
+    return true;
   } catch (...) {
     // Ends the run quietly; the work planes are already released by their owners.
+    return false;
   }
 }

@@ -11,53 +11,33 @@ class TDataContainer;
 // estimate the observation of the next one. StopRequested is asked once per iteration, after
 // the update: when it answers true the run ends at once, without the progress call for that
 // iteration and, in the standard variant, without writing the estimate back to O. Progress is
-// called after every other completed iteration. Never throws: an exception (from an
-// allocation, or from Progress) ends the run quietly, with O holding what the variant had
-// written into it so far.
-void Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggressive,
+// called after every other completed iteration.
+// Returns false when O holds no result: a plane is absent (O is then left unchanged, since a
+// run without all its planes would compute garbage), or an exception (from an allocation, or
+// from Progress) ended the run, with O holding what the variant had written into it so far.
+// Never throws.
+bool Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggressive,
                 const std::function<bool()>& StopRequested,
                 const std::function<void()>& Progress);
 
 #ifdef _WIN32
-#include <windows.h>
+#include "framework/DeconvolutionThread.h"
 
-#include <memory>
+// Window messages of this plug-in's worker.
+constexpr UINT WM_PROCESSDONE = WM_USER + 133;
+constexpr UINT WM_PREVIEWDONE = WM_USER + 134;
+constexpr UINT WM_PROCESSSTOPPED = WM_USER + 135;
+constexpr TWorkerMessages kLucyRichardsonMessages = {WM_PROCESSDONE, WM_PREVIEWDONE,
+                                                     WM_PROCESSSTOPPED};
 
-#include "framework/DataContainer.h"
-#include "platform/Event.h"
-#include "platform/Threads.h"
-
-// Window messages posted to Wnd with wParam = the worker's thread id and lParam = 0.
-constexpr UINT WM_PROCESSDONE = WM_USER + 133;     // full run finished; the worker waits
-constexpr UINT WM_PREVIEWDONE = WM_USER + 134;     // preview finished; the worker waits
-constexpr UINT WM_PROCESSSTOPPED = WM_USER + 135;  // ended on a terminate request; no wait
-
-// One Lucy-Richardson run on a worker thread. The dialog fills the members and both planes
-// before Resume. After a done message the worker blocks on DoneEvent until the dialog has
-// taken the result from Image and set the event; after WM_PROCESSSTOPPED it ends without
-// waiting. With FreeOnTerminate set the object is gone once its thread ends, so a dialog that
-// must wait for that end takes a handle with DuplicateHandleForWait before Resume.
-class TLucyRichardsonThread : public TThread {
+// One Lucy-Richardson run on a worker thread (see TDeconvolutionThread for the protocol).
+class TLucyRichardsonThread : public TDeconvolutionThread {
  public:
-  // Planes whose allocation is refused are absent (they read as zeros); nothing is reported.
-  // Throws only when the done event cannot be created.
   TLucyRichardsonThread(int Width, int Height);
-  ~TLucyRichardsonThread() override;
 
-  std::unique_ptr<TDataContainer> Image;  // in: the observed plane; out: the deconvolved one
-  std::unique_ptr<TDataContainer> PSF;    // centre at (0, 0); left holding its spectrum
-  int Iterations = 0;
-  std::function<void(TThread* Sender)> OnProgress;  // on the user-interface thread
-  bool IsPreview = true;
-  HWND Wnd = nullptr;
   bool Aggressive = true;
-  // Automatic reset and unnamed, so that only this worker's own dialog can release it.
-  TEvent DoneEvent{false, false};
 
  protected:
-  void Execute() override;
-
- private:
-  void DoProgress();
+  bool Deconvolve() override;
 };
 #endif

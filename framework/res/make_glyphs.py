@@ -1,17 +1,37 @@
 #!/usr/bin/env python3
-"""Writes the spin edit's arrow glyphs SPEED_UP.bmp and SPEED_DOWN.bmp: 16-colour bitmaps,
-magenta background (drawn transparent), black arrow pixels. Run it in this folder."""
+"""Writes the glyphs of the framework's speed buttons: the spin edit's arrows SPEED_UP.bmp and
+SPEED_DOWN.bmp and the deconvolution dialogs' about button ABOUT.bmp. 16-colour bitmaps with a
+magenta background (drawn transparent). Run it in this folder."""
 import struct
 
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
            (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
            (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-BLACK, MAGENTA = 0, 13
+# Rows from the top: '#' black, 'n' navy, 'b' blue, 'w' white, '.' transparent.
+COLOURS = {"#": 0, "n": 4, "b": 12, "w": 15, ".": 13}
 
-# Rows from the top; '#' marks an arrow pixel.
 GLYPHS = {
     "SPEED_UP.bmp": ["..#..", ".###.", "....."],
     "SPEED_DOWN.bmp": [".###.", "..#..", ".....", "....."],
+    # An information sign: a white "i" on a blue disc.
+    "ABOUT.bmp": [
+        "................",
+        ".....nnnnnn.....",
+        "...nnbbbbbbnn...",
+        "..nbbbbwwbbbbn..",
+        "..nbbbbwwbbbbn..",
+        ".nbbbbbbbbbbbbn.",
+        ".nbbbbwwwbbbbbn.",
+        ".nbbbbbwwbbbbbn.",
+        ".nbbbbbwwbbbbbn.",
+        ".nbbbbbwwbbbbbn.",
+        ".nbbbbbwwbbbbbn.",
+        "..nbbbbwwbbbbn..",
+        "..nbbbwwwwbbbn..",
+        "...nnbbbbbbnn...",
+        ".....nnnnnn.....",
+        "................",
+    ],
 }
 
 
@@ -20,7 +40,7 @@ def write_bitmap(path, rows):
     stride = ((width * 4 + 31) // 32) * 4
     pixels = bytearray()
     for row in reversed(rows):  # bottom-up
-        indices = [BLACK if c == "#" else MAGENTA for c in row]
+        indices = [COLOURS[c] for c in row]
         if len(indices) % 2:
             indices.append(0)
         line = bytes((indices[i] << 4) | indices[i + 1] for i in range(0, len(indices), 2))

@@ -1,0 +1,182 @@
+// The dialog shared by the deconvolution plug-ins: point-spread function, size, wing and
+// iterations; a scrolling 256 x 256 preview window with preview runs; the full run with
+// progress and Stop, written into the host's output block; the settings of a confirmed run.
+#pragma once
+
+#include "framework/StartHandler.h"  // first: it drops the LoadImage macro of <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/DataContainer.h"
+#include "framework/DataContainerRGB.h"
+#include "framework/DeconvolutionThread.h"
+#include "framework/KelSpin.h"
+#include "platform/Bitmap24.h"
+#include "platform/Controls.h"
+#include "platform/Event.h"
+#include "platform/Forms.h"
+#include "platform/GroupBox.h"
+#include "platform/Panel.h"
+#include "platform/ProgressBar.h"
+#include "platform/RadioGroup.h"
+#include "platform/SpeedButton.h"
+#include "platform/StaticText.h"
+#include "platform/Threads.h"
+#include "platform/TrackBar.h"
+
+// What one plug-in's dialog has of its own; everything else is shared.
+struct TDeconvolutionDesign {
+  const char* FormName;
+  const char* Caption;
+  int HelpContext;
+  const char* FormEventName;
+  // Registry value names of SaveSettings.
+  const char* PSFValueName;
+  const char* CurveWidthValueName;
+  const char* IterationsValueName;
+  TWorkerMessages Messages;
+  // Starting values; the size track bar stands at ten times the size.
+  double SigmaValue;
+  double IterationsValue;
+  double IterationsMaxValue;
+  int IterationsTrackMax;
+  int IterationsFrequency;
+  // The wing spin edit's lower end and step (the track bar runs 110..440).
+  double KurtosisMinValue;
+  double KurtosisIncrement;
+  // Tops of the wing and iteration label rows; their controls lie 16 pixels lower.
+  int WingTop;
+  int IterationsTop;
+  int StaticTextWidth;
+};
+
+// Registry key of the product's settings, opened and never created.
+extern const char kProductRegistryKey[];
+
+class TDeconvolutionForm : public TForm, public THostDialog {
+ public:
+  explicit TDeconvolutionForm(const TDeconvolutionDesign& design);
+  ~TDeconvolutionForm() override;
+
+  // THostDialog.
+  void SetImage(void* InData, void* OutData, uint8 BitDepth, int32 ImageWidth,
+                int32 ImageHeight, bool IsGray, int32 RowBytes) override;
+  void LoadImage() override;
+  int ShowModal() override { return TForm::ShowModal(); }
+
+  TSpeedButton* btnAbout;
+  TButton* btnOK;
+  TButton* btnCancel;
+  TGroupBox* GroupBox2;
+  TImage* Image1;
+  TImage* Image3;
+  TButton* btnPreview;
+  TStaticText* StaticText1;
+  TGroupBox* GroupBox3;
+  TLabel* lblStatus;
+  TProgressBar* ProgressBar;
+  TRadioGroup* grpPSF;
+  TGroupBox* GroupBox1;
+  TLabel* Label1;
+  TKelSpin* edtSigma;
+  TKelSpin* edtIterations;
+  TKelSpin* edtKurtosis;
+  TTrackBar* trkSigma;
+  TLabel* Label3;
+  TTrackBar* trkKurtosis;
+  TLabel* Label2;
+  TTrackBar* trkIterations;
+  TButton* btnStop;
+  TPanel* Panel1;
+  TImage* Image2;
+
+  int HelpContext() const { return FHelpContext; }
+
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery(bool& CanClose);
+  void FormClose();
+  void btnAboutClick();
+  void btnOKClick();
+  void btnCancelClick();
+  void btnStopClick();
+  void btnPreviewClick();
+  void Image1MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  void Image1MouseMove(TShiftState Shift, int X, int Y);
+  void grpPSFClick();
+  void trkSigmaChange();
+  void edtSigmaChange();
+  void trkKurtosisChange();
+  void edtKurtosisChange();
+  void trkIterationsChange();
+  void edtIterationsChange();
+
+  void WMProcessDone();
+  void WMPreviewDone();
+  void WMProcessStopped();
+  void PreviewProgress(TThread* Sender);
+  void ProcessProgress(TThread* Sender);
+
+  // The iteration count of a run: the spin edit's value rounded, halves to even.
+  int RunIterations() const;
+  // Writes the settings of a confirmed run under the product key, if that key exists.
+  void SaveSettings(int PSFKind, int Iterations, float CurveWidth);
+
+ protected:
+  // A new worker of Width x Height with the plug-in's own members set; the dialog sets the
+  // shared ones. Called by the preview and the full run.
+  virtual std::unique_ptr<TDeconvolutionThread> CreateWorker(int Width, int Height) = 0;
+
+ private:
+  void ClearPreview();
+  void ShowOriginal();
+  void StartPreview();
+  void StartProcessing();
+  void UpdateWingControls();
+  void ShowPSF();
+  // Runs start, or on failure frees what it made, tells the user and returns to Idle.
+  void StartRun(void (TDeconvolutionForm::*start)(), bool& running);
+  std::unique_ptr<TDataContainer> MakeRunPSF(int Width, int Height) const;
+  // Takes the worker's end handle, applies a Stop that came early, and resumes it.
+  TDeconvolutionThread* Launch(std::unique_ptr<TDeconvolutionThread> worker,
+                               TKernelHandle& ended);
+  void Progress(int& Counter);
+  void ReturnToIdle();
+  bool ImageLoaded() const;
+  // Waits for the end of every worker this dialog started, serving their calls meanwhile.
+  void WaitForWorkers();
+
+  TDeconvolutionDesign FDesign;
+  int FHelpContext;
+
+  RECT FPreviewRect{};
+  int FLastX = 0, FLastY = 0;
+  void* FInData = nullptr;
+  void* FOutData = nullptr;
+  int FImageWidth = 0, FImageHeight = 0;
+  uint8 FBitDepth = 8;
+  int FPaddedHeight = 0, FPaddedWidth = 0;
+  int FOffsetX = 0, FOffsetY = 0;
+  int FRegionWidth = 0, FRegionHeight = 0;
+  std::unique_ptr<TDataContainerRGB> FImageRGB;
+  std::unique_ptr<TDataContainer> FPreviewU, FPreviewV;
+  std::unique_ptr<TDataContainer> FProcessU, FProcessV;
+  std::unique_ptr<TDataContainer> FImageGray;
+  bool FPreviewRunning = false;
+  bool FProcessing = false;
+  std::unique_ptr<TBitmap24> FImageBitmap;
+  // The workers free themselves; these are valid only while their run is active, and the
+  // handles below outlive them so that the dialog can wait for their threads' end.
+  TDeconvolutionThread* FProcessThread = nullptr;
+  TDeconvolutionThread* FPreviewThread = nullptr;
+  TKernelHandle FProcessEnded, FPreviewEnded;
+  // Stop pressed during a full run before its worker existed: the worker stops at once.
+  bool FStopRequested = false;
+  int FPreviewCount = 0, FProcessCount = 0;
+  int FTotalIterations = 0;
+  bool FIsGray = true;
+  int FRowBytes = 0;
+  float FScaleRGB = 1.0f, FScaleGray = 1.0f;
+  std::unique_ptr<TEvent> FFormEvent;
+};
