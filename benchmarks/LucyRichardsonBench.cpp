@@ -53,15 +53,24 @@ void FillBlurredStars(TDataContainer& image, TDataContainer& psf)
 
 } // namespace
 
+// Exits with 1 when a size could not be run (a plane refused, or the kernel reporting no
+// result), so that a script timing several trees notices a missing figure.
 int main(int argc, char** argv)
 {
   const int iterations = argc > 1 ? std::atoi(argv[1]) : 10;
+  if (iterations < 1) {
+    std::fprintf(stderr, "usage: LucyRichardsonBench [iterations, at least 1; default 10]\n");
+    return 2;
+  }
   std::printf("kernel: %d iterations, standard variant, one thread\n", iterations);
+  int status = 0;
   for (int side : {1024, 2048}) {
     auto image = std::make_unique<TDataContainer>(side, side);
     auto psf = std::make_unique<TDataContainer>(side, side);
-    if (image->Data == nullptr || psf->Data == nullptr) {
+    if (image->Data == nullptr || image->Complex == nullptr || psf->Data == nullptr ||
+        psf->Complex == nullptr) {
       std::printf("%5d x %-5d  planes not allocated\n", side, side);
+      status = 1;
       continue;
     }
     FillGaussian(*psf, 1.5);
@@ -69,13 +78,21 @@ int main(int argc, char** argv)
     FillGaussian(*psf, 1.5);  // the blur left P holding its spectrum; the run starts afresh
     int done = 0;
     const auto start = std::chrono::steady_clock::now();
-    Deconvolve(*image, *psf, iterations, false, nullptr, [&] { ++done; });
+    const bool finished = Deconvolve(*image, *psf, iterations, false, nullptr, [&] { ++done; });
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Without a stop request a finished run has made every iteration; anything else is a fault.
+    if (!finished || done != iterations) {
+      std::printf("%5d x %-5d  run failed after %d of %d iterations (%s)\n", side, side, done,
+                  iterations, finished ? "iterations missing"
+                           : "no result: a work plane refused, or an exception");
+      status = 1;
+      continue;
+    }
     double sum = 0.0;
     for (int i = 0; i < side * side; ++i) sum += image->Data[i];
     std::printf("%5d x %-5d  %8.4f s/iteration  (%d iterations in %.3f s, mean %.6f)\n", side,
                 side, seconds / done, done, seconds, sum / (double(side) * side));
   }
-  return 0;
+  return status;
 }

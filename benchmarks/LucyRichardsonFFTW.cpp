@@ -1,6 +1,7 @@
 // The same Lucy-Richardson iteration with FFTW's real transforms, for comparing speed only.
 #include <fftw3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <complex>
@@ -87,6 +88,10 @@ void Filter(TBuffers& b, const std::vector<TSpectrum>& psf, bool correlate,
 int main(int argc, char** argv)
 {
   const int iterations = argc > 1 ? std::atoi(argv[1]) : 10;
+  if (iterations < 1) {
+    std::fprintf(stderr, "usage: LucyRichardsonFFTW [iterations, at least 1; default 10]\n");
+    return 2;
+  }
   std::printf("FFTW %s: %d iterations, r2c/c2r, FFTW_MEASURE, one thread\n", fftwf_version,
               iterations);
   for (int side : {1024, 2048}) {

@@ -423,12 +423,13 @@ void TDeconvolutionForm::StartRun(void (TDeconvolutionForm::*start)(), bool& run
 }
 
 void TDeconvolutionForm::ReturnToIdle() {
+  // Cancel comes back last: once it is enabled the dialog is Idle in every respect.
+  lblStatus->SetCaption("Idle");
+  ProgressBar->SetPosition(0);
+  btnStop->SetEnabled(false);
   btnPreview->SetEnabled(true);
   btnOK->SetEnabled(true);
   btnCancel->SetEnabled(true);
-  btnStop->SetEnabled(false);
-  lblStatus->SetCaption("Idle");
-  ProgressBar->SetPosition(0);
 }
 
 void TDeconvolutionForm::btnPreviewClick() {
@@ -505,9 +506,6 @@ void TDeconvolutionForm::StartPreview() {
 void TDeconvolutionForm::WMPreviewDone() {
   if (!FPreviewRunning || FPreviewThread == nullptr) return;
   TDeconvolutionThread* worker = FPreviewThread;
-  btnPreview->SetEnabled(true);
-  btnOK->SetEnabled(true);
-  btnCancel->SetEnabled(true);
   const bool succeeded = worker->Succeeded;
   if (succeeded) {
     std::unique_ptr<TBitmap24> bitmap =
@@ -526,10 +524,9 @@ void TDeconvolutionForm::WMPreviewDone() {
   FPreviewRunning = false;
   FPreviewThread = nullptr;
   worker->DoneEvent.Set();  // the worker may be gone from here on
-  if (!succeeded) {
-    ReturnToIdle();
-    MessageDlg(kNoMemory, mtError, {mbOK});
-  }
+  // The buttons come back last, so that whoever sees them enabled sees the result too.
+  ReturnToIdle();
+  if (!succeeded) MessageDlg(kNoMemory, mtError, {mbOK});
 }
 
 void TDeconvolutionForm::btnOKClick() {
@@ -594,9 +591,6 @@ void TDeconvolutionForm::StartProcessing() {
 void TDeconvolutionForm::WMProcessDone() {
   if (!FProcessing || FProcessThread == nullptr) return;
   TDeconvolutionThread* worker = FProcessThread;
-  btnPreview->SetEnabled(true);
-  btnOK->SetEnabled(true);
-  btnCancel->SetEnabled(true);
   const bool succeeded = worker->Succeeded;
   if (succeeded) {
     if (FIsGray)
@@ -613,9 +607,9 @@ void TDeconvolutionForm::WMProcessDone() {
   worker->DoneEvent.Set();  // the worker may be gone from here on
   FProcessEnded.Wait();
   FProcessEnded = TKernelHandle();
+  ReturnToIdle();
   if (!succeeded) {
     // The host's image stays as it was; the user may try a smaller selection.
-    ReturnToIdle();
     MessageDlg(kNoMemory, mtError, {mbOK});
     return;
   }

@@ -1,6 +1,7 @@
 #include "Script.h"
 
 #include "../platform/ControlName.h"
+#include "QueueMarker.h"
 #include "Screenshot.h"
 
 #include <windows.h>
@@ -398,16 +399,17 @@ class TScriptSession {
     ++FPosted;
   }
 
-  // Returns once the window's thread has handled what this command posted. A thread handles
-  // sent messages before it takes the next posted one, so every completed WM_NULL after the
-  // first means at least one posted message was taken: one more than the number posted is
-  // enough. A window that closed in the meantime ends the wait early.
+  // Returns once the window's thread has handled what this command posted: a marker is
+  // posted behind it, and the wait ends when the thread takes the marker from its queue. A
+  // thread takes its next posted message only after the one before has been handled, or from
+  // a nested message loop (a message box opened by a handler), where the script must go on.
+  // Sent messages prove nothing here: a thread answers them before it takes a posted one. A
+  // window that closed in the meantime ends the wait early.
   void Sync(HWND window) {
-    for (int i = 0; i <= FPosted; ++i) {
-      DWORD_PTR result = 0;
-      if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &result)) break;
-    }
+    if (FPosted == 0) return;
     FPosted = 0;
+    TQueueMarker marker(window);
+    marker.Wait(kSendTimeoutMs);
   }
 
   void Focus(HWND control) {
