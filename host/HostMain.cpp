@@ -1,5 +1,7 @@
 // skelvane-host: a small but real host of the filter interface, as a console program.
+#include "DisplayStretch.h"
 #include "FilterHost.h"
+#include "DialogWatchdog.h"
 #include "Script.h"
 
 #include <cstdio>
@@ -14,6 +16,8 @@ const char kUsage[] =
     "usage: skelvane-host --plugin FILE.8bf [options]\n"
     "  --in FILE          image to filter (PGM/PPM 8/16 bit, PFM, FITS)\n"
     "  --out FILE         where to write the result (PGM/PPM, PFM, FITS, PNG)\n"
+    "  --compare FILE.png after a successful run, write the input (left) beside the result\n"
+    "                     (right), both under one display stretch taken from the input\n"
     "  --mode M           image mode: gray, rgb or a number (default: from the image)\n"
     "  --pad N            bytes of padding after each row of the input block\n"
     "  --out-pad N        bytes of padding after each row of the output block\n"
@@ -30,7 +34,7 @@ const char kUsage[] =
 
 struct TOptions
 {
-  std::string Plugin, In, Out, Script, Artifacts, Report, Events;
+  std::string Plugin, In, Out, Compare, Script, Artifacts, Report, Events;
   std::string Mode;
   int Pad = 0, OutPad = 0;
   bool HasRect = false;
@@ -83,6 +87,8 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error)
     if (name == "--plugin") ok = value(options.Plugin);
     else if (name == "--in") ok = value(options.In);
     else if (name == "--out") ok = value(options.Out);
+    else if (name == "--compare")
+      ok = value(options.Compare) && FormatFromPath(options.Compare) == TImageFormat::Png;
     else if (name == "--mode") ok = value(options.Mode);
     else if (name == "--script") ok = value(options.Script);
     else if (name == "--artifacts") ok = value(options.Artifacts);
@@ -192,12 +198,15 @@ public:
     }
     FRunner.reset(new TScriptRunner(text, options.Artifacts));
     FRunner->Start();
+    // A failed script closes the dialog, so that the run ends instead of waiting for a user.
+    FWatchdog.reset(new TDialogWatchdog(*FRunner));
   }
   // True when there was no script or it ran to its end.
   bool Finish(std::string& error)
   {
     if (!FRunner)
       return true;
+    FWatchdog->Disarm();
     if (!FRunner->Wait(kScriptTimeoutMs))
     {
       error = "script did not finish";
@@ -214,6 +223,7 @@ public:
 private:
   static constexpr unsigned kScriptTimeoutMs = 30000;
   std::unique_ptr<TScriptRunner> FRunner;
+  std::unique_ptr<TDialogWatchdog> FWatchdog;
 };
 
 int Fail(const std::string& message)
@@ -307,6 +317,11 @@ int main(int argc, char** argv)
   }
   if (!options.Out.empty() && !WriteImageFile(options.Out, result, &error))
     return Fail(options.Out + ": " + error);
+  // Only a result worth judging is compared; after a cancel or a failure the picture would
+  // show the input twice.
+  if (!options.Compare.empty() && applied &&
+      !WriteImageFile(options.Compare, CompareSideBySide(image, result), &error))
+    return Fail(options.Compare + ": " + error);
   if (!scriptOk)
     return Fail(error);
   return 0;

@@ -1,5 +1,6 @@
 #include "ImageFile.h"
 
+#include "DisplayStretch.h"
 #include "PngFile.h"
 
 #include <algorithm>
@@ -534,29 +535,6 @@ std::vector<uint8_t> ToDisplay8(const THostImageFile& image) {
 }
 
 THostImageFile StretchForView(const THostImageFile& image, double lowPercent, double highPercent) {
-  THostImageFile out;
-  if (!ValidShape(image) || !out.Allocate(image.Width, image.Height, image.Channels, 8)) return out;
-  std::vector<double> values;
-  values.reserve(image.Data.size() / image.SampleBytes());
-  for (int y = 0; y < image.Height; ++y)
-    for (int x = 0; x < image.Width; ++x)
-      for (int c = 0; c < image.Channels; ++c) {
-        const double v = image.Sample(x, y, c);
-        if (std::isfinite(v)) values.push_back(v);
-      }
-  if (values.empty()) return out;
-  std::sort(values.begin(), values.end());
-  auto at = [&](double percent) {
-    const double p = std::min(std::max(percent, 0.0), 100.0) / 100.0;
-    return values[static_cast<size_t>(p * (values.size() - 1) + 0.5)];
-  };
-  const double lo = at(lowPercent), hi = at(highPercent);
-  const double range = hi > lo ? hi - lo : 1;
-  for (int y = 0; y < image.Height; ++y)
-    for (int x = 0; x < image.Width; ++x)
-      for (int c = 0; c < image.Channels; ++c) {
-        const double v = image.Sample(x, y, c);
-        out.SetSample(x, y, c, std::isnan(v) ? 0 : (v - lo) / range * 255.0);
-      }
-  return out;
+  return ApplyStretch(image,
+                      StretchFromPercentiles(image, lowPercent, highPercent, TStretchCurve::Linear));
 }

@@ -548,9 +548,12 @@ class TScriptSession {
     if ((GetWindowLongW(control, GWL_STYLE) & ES_READONLY) != 0) {
       throw TScriptError("the edit '" + GetControlName(control) + "' is read-only");
     }
-    // Sent, not posted: the text must stay valid until the edit has copied it.
+    // The whole text selected and replaced, as a paste over it would: unlike WM_SETTEXT,
+    // which some systems do not report, a replaced selection always makes the edit tell its
+    // parent. Sent, not posted: the text must stay valid until the edit has copied it.
     const std::wstring text = Widen(value);
-    Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Send(control, EM_SETSEL, 0, -1);
+    Send(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     Sync(control);
   }
 

@@ -19,7 +19,8 @@
 //                           (from 0); check box: 0 or 1, clicked only when it differs;
 //                           radio button: 1 clicks it; a window holding radio buttons (a radio
 //                           group): the item whose caption is VALUE, or else item number VALUE;
-//                           edit: replaces the whole text (the edit reports the change)
+//                           edit: selects and replaces the whole text, as a paste over it
+//                           would (the edit reports the change)
 //   type NAME "text"        focus the control and send each character as WM_CHAR, so character
 //                           filters run; the characters go in at the caret
 //   key NAME VK             focus the control, key down and up; VK is UP, DOWN, LEFT, RIGHT,

@@ -5,6 +5,7 @@
 add_library(host_automation STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Script.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QueueMarker.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogWatchdog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Screenshot.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../platform/ControlName.cpp)
 target_include_directories(host_automation PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_CURRENT_LIST_DIR}/../platform)

@@ -2,24 +2,21 @@
 #include "lucyrichardson/LucyRichardsonThread.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 
 #include "framework/DataContainer.h"
 
 namespace {
 
-// The per-pixel passes work on the plane arrays directly. An absent plane (its allocation was
-// refused) reads as zeros and ignores writes, exactly as through GetValue and SetValue, so a
-// pass with an absent target does nothing and an absent source reads 0.
+// The per-pixel passes work on the plane arrays directly; Deconvolve has made sure that every
+// plane has both its arrays.
 
 // Target := Source, sample by sample.
 void CopyReal(const TDataContainer& source, TDataContainer& target)
 {
-  float* out = target.Data;
-  if (out == nullptr) return;
-  const float* in = source.Data;
   const int count = target.Width * target.Height;
-  for (int i = 0; i < count; ++i) out[i] = in != nullptr ? in[i] : 0.0f;
+  for (int i = 0; i < count; ++i) target.Data[i] = source.Data[i];
 }
 
 // Each spectrum value of T := T x P, or T x conj(P) for the correlation. Both parts are formed
@@ -27,13 +24,11 @@ void CopyReal(const TDataContainer& source, TDataContainer& target)
 void MultiplySpectra(TDataContainer& t, const TDataContainer& p, bool conjugate)
 {
   TComplex* tc = t.Complex;
-  if (tc == nullptr) return;
   const TComplex* pc = p.Complex;
   const int count = t.Width * t.Height;
   for (int i = 0; i < count; ++i) {
     const double a = tc[i].Re, b = tc[i].Im;
-    // An absent P leaves GetComplex's output untouched; the accessor route starts from zero.
-    const double c = pc != nullptr ? pc[i].Re : 0.0, d = pc != nullptr ? pc[i].Im : 0.0;
+    const double c = pc[i].Re, d = pc[i].Im;
     if (conjugate) {
       tc[i].Re = static_cast<float>(a * c + b * d);
       tc[i].Im = static_cast<float>(b * c - a * d);
@@ -48,32 +43,27 @@ void MultiplySpectra(TDataContainer& t, const TDataContainer& p, bool conjugate)
 // happens and such a pixel takes the observed value itself.
 void Ratio(const TDataContainer& o, TDataContainer& t)
 {
-  float* tv = t.Data;
-  if (tv == nullptr) return;
-  const float* ov = o.Data;
   const int count = t.Width * t.Height;
   for (int i = 0; i < count; ++i) {
-    double divisor = tv[i];
+    double divisor = t.Data[i];
     if (divisor == 0.0 || std::isnan(divisor)) divisor = 1.0;
-    const double observed = ov != nullptr ? ov[i] : 0.0;
-    tv[i] = static_cast<float>(observed / divisor);
+    t.Data[i] = static_cast<float>(static_cast<double>(o.Data[i]) / divisor);
   }
 }
 
 // E := E x T per pixel.
 void MultiplyReal(TDataContainer& e, const TDataContainer& t)
 {
-  float* ev = e.Data;
-  if (ev == nullptr) return;
-  const float* tv = t.Data;
   const int count = e.Width * e.Height;
-  for (int i = 0; i < count; ++i) {
-    const double factor = tv != nullptr ? tv[i] : 0.0;
-    ev[i] = static_cast<float>(static_cast<double>(ev[i]) * factor);
-  }
+  for (int i = 0; i < count; ++i)
+    e.Data[i] = static_cast<float>(static_cast<double>(e.Data[i]) * t.Data[i]);
 }
 
-bool Complete(const TDataContainer& plane) { return plane.Data != nullptr && plane.Complex != nullptr; }
+bool Complete(const TDataContainer& plane, int width, int height)
+{
+  return plane.Data != nullptr && plane.Complex != nullptr && plane.Width == width &&
+         plane.Height == height;
+}
 
 } // namespace
 
@@ -86,11 +76,12 @@ bool Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggre
     // Owned here so that every way out of the run, an exception included, frees them.
     auto e = std::make_unique<TDataContainer>(width, height);
     auto t = std::make_unique<TDataContainer>(width, height);
-    if (!Complete(O) || !Complete(P) || !Complete(*e) || !Complete(*t)) return false;
+    for (const TDataContainer* plane : {&O, &P, e.get(), t.get()})
+      if (!Complete(*plane, width, height)) return false;
 
-    // The transforms' result codes are not checked: a failed transform (an absent plane)
-    // shows up only as a wrong result, like any other refused allocation.
-    P.ForwardFFT();
+    // With every plane present and of one size, the transforms fail only on a side that is
+    // not a power of two up to 16384, which the first one shows before O is touched.
+    if (P.ForwardFFT() != 0) return false;
     CopyReal(O, *e);
     for (int iteration = 0; iteration < Iterations; ++iteration) {
       CopyReal(*e, *t);

@@ -12,9 +12,10 @@ class TDataContainer;
 // the update: when it answers true the run ends at once, without the progress call for that
 // iteration and, in the standard variant, without writing the estimate back to O. Progress is
 // called after every other completed iteration.
-// Returns false when O holds no result: a plane is absent (O is then left unchanged, since a
-// run without all its planes would compute garbage), or an exception (from an allocation, or
-// from Progress) ended the run, with O holding what the variant had written into it so far.
+// Returns false when O holds no result: a plane is absent, or P's size differs from O's or
+// cannot be transformed (O is then left unchanged, since such a run would compute garbage),
+// or an exception (from an allocation, or from Progress) ended the run, with O holding what
+// the variant had written into it so far.
 // Never throws.
 bool Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggressive,
                 const std::function<bool()>& StopRequested,

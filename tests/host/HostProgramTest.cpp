@@ -1,10 +1,14 @@
-// The test host program itself: resource checks, a scripted dialog, the written image and the
-// report, run as a separate process as the demo and users run it.
+// The test host program itself: resource checks, a scripted dialog, the written image, the
+// report and the comparison picture, run as a separate process as the demo and users run it.
 #include "E2ETestSupport.h"
 
+#include "DisplayStretch.h"
+
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
+#include <vector>
 
 namespace
 {
@@ -90,6 +94,55 @@ TEST_F(HostProgramTest, ScriptedCancel_KeepsTheImage)
   THostImageFile written;
   ASSERT_TRUE(ReadImageFile("e2e-out.ppm", written));
   EXPECT_TRUE(written.Data == FImage.Data);
+}
+
+// Width, height and colour type from a PNG's header chunk; zeros when the file is missing.
+struct TPngHeader
+{
+  uint32_t Width = 0, Height = 0;
+  int ColourType = -1;
+};
+
+TPngHeader ReadPngHeader(const std::string& path)
+{
+  std::ifstream file(path, std::ios::binary);
+  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                   std::istreambuf_iterator<char>());
+  TPngHeader header;
+  if (bytes.size() < 26)
+    return header;
+  auto be32 = [&](size_t at) {
+    return uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 |
+           uint32_t(bytes[at + 2]) << 8 | uint32_t(bytes[at + 3]);
+  };
+  header.Width = be32(16);
+  header.Height = be32(20);
+  header.ColourType = bytes[25];
+  return header;
+}
+
+TEST_F(HostProgramTest, Compare_WrittenAfterOkOnly)
+{
+  WriteText("e2e-cmp-ok.script", "window \"Skelvane Test Filter\"\nclick btnOK\nwait-closed\n");
+  DeleteFileA("e2e-cmp-ok.png");
+  ASSERT_EQ(RunHost("--plugin \"" TEST_PLUGIN_DDP "\" --in e2e-in.ppm --script e2e-cmp-ok.script "
+                    "--compare e2e-cmp-ok.png"),
+            0);
+  const TPngHeader ok = ReadPngHeader("e2e-cmp-ok.png");
+  EXPECT_EQ(ok.Width, uint32_t(2 * FImage.Width + kCompareGapPx));
+  EXPECT_EQ(ok.Height, uint32_t(FImage.Height));
+  EXPECT_EQ(ok.ColourType, 2);  // RGB, as the input
+
+  // A cancelled run has no result to judge.
+  WriteText("e2e-cmp-cancel.script",
+            "window \"Skelvane Test Filter\"\nclick btnCancel\nwait-closed\n");
+  DeleteFileA("e2e-cmp-cancel.png");
+  ASSERT_EQ(RunHost("--plugin \"" TEST_PLUGIN_LR "\" --in e2e-in.ppm --script e2e-cmp-cancel.script "
+                    "--compare e2e-cmp-cancel.png"),
+            0);
+  EXPECT_EQ(GetFileAttributesA("e2e-cmp-cancel.png"), INVALID_FILE_ATTRIBUTES);
+
+  EXPECT_EQ(RunHost("--plugin \"" TEST_PLUGIN_DDP "\" --in e2e-in.ppm --compare e2e-cmp.fits"), 2);
 }
 
 TEST_F(HostProgramTest, RefusedMode_ReportsBadModeWithoutARequest)

@@ -5,6 +5,11 @@ target_link_libraries(ImageFileTest PRIVATE host_core)
 # The real telescope frames of the source tree.
 target_compile_definitions(ImageFileTest PRIVATE SKELVANE_SAMPLES_DIR="${SKELVANE_ROOT}/samples")
 
+skelvane_test(DisplayStretchTest
+  ${CMAKE_CURRENT_LIST_DIR}/DisplayStretchTest.cpp)
+target_link_libraries(DisplayStretchTest PRIVATE host_core)
+target_compile_definitions(DisplayStretchTest PRIVATE SKELVANE_SAMPLES_DIR="${SKELVANE_ROOT}/samples")
+
 skelvane_test(PngFileTest
   ${CMAKE_CURRENT_LIST_DIR}/PngFileTest.cpp)
 target_link_libraries(PngFileTest PRIVATE host_core)

@@ -4,10 +4,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <thread>
 
+#include "DialogWatchdog.h"
 #include "Script.h"
 #include "platform/Forms.h"
 
@@ -19,25 +18,14 @@ std::string ArtifactDirectory() {
 int ShowModalWithScript(TForm& form, const std::string& script) {
   TScriptRunner runner(script, ArtifactDirectory());
   runner.Start();
-  std::atomic<bool> closed{false};
-  const HWND window = form.Handle();
-  const DWORD uiThread = GetCurrentThreadId();
-  // Once the script has ended, the dialog should close within a minute (a run may still be
-  // finishing); otherwise it is asked to close as by its close box, and at last the loop is
-  // ended with a quit message.
-  std::thread watchdog([&] {
-    while (!closed && !runner.Wait(100)) {
-    }
-    for (int i = 0; i < 600 && !closed; ++i) Sleep(100);
-    for (int i = 0; i < 100 && !closed; ++i) {
-      PostMessageA(window, WM_CLOSE, 0, 0);
-      Sleep(100);
-    }
-    if (!closed) PostThreadMessageA(uiThread, WM_QUIT, 0, 0);
-  });
-  const int result = form.ShowModal();
-  closed = true;
-  watchdog.join();
+  int result;
+  {
+    // A script that ended with the dialog still open gets a minute for a run to finish.
+    TDialogWatchdog watchdog(runner, 60000);
+    result = form.ShowModal();
+    watchdog.Disarm();
+    EXPECT_FALSE(watchdog.Fired()) << "the dialog had to be closed for the script";
+  }
   MSG quit;
   while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }

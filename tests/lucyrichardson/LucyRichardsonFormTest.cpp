@@ -331,6 +331,20 @@ TEST(LucyRichardsonFormTest, OutOfRangeValuesArePulledIntoTheOtherControlsRange)
   EXPECT_EQ(form.edtSigma->Text(), "10.00");
 }
 
+TEST(LucyRichardsonFormTest, TextEnteredByTheUserReachesTheLinks) {
+  TTestBlock input = StarFieldBlock(64, 64, true, 8);
+  std::vector<uint8_t> output;
+  TObservedForm form;
+  form.Open(input, output);
+  EXPECT_EQ(ShowModalWithScript(form, Script("set edtSigma 2.2\nexpect-text edtSigma 2.20\n"
+                                             "set edtIterations 37\n" + std::string(kCancel))),
+            mrCancel);
+  EXPECT_EQ(form.trkSigma->Position(), 22);
+  EXPECT_EQ(form.trkIterations->Position(), 37);
+  const auto thumbnail = PSFBitmap(pkGaussian, 64, 64, 2.2f, 2.5f);
+  EXPECT_TRUE(SameTopLeft(*form.Image2->Picture(), *thumbnail));
+}
+
 TEST(LucyRichardsonFormTest, AggressiveSwitchSetsTheIterationRange) {
   TObservedForm form;
   form.chkAggressive->SetChecked(false);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "framework/DataContainer.h"
@@ -106,7 +107,7 @@ std::vector<double> Blur(const TDataContainer& image, const TDataContainer& psf)
 int RunKernel(TDataContainer& o, TDataContainer& p, int iterations, bool aggressive)
 {
   int progressCalls = 0;
-  Deconvolve(o, p, iterations, aggressive, [] { return false; }, [&] { ++progressCalls; });
+  EXPECT_TRUE(Deconvolve(o, p, iterations, aggressive, [] { return false; }, [&] { ++progressCalls; }));
   return progressCalls;
 }
 
@@ -285,11 +286,30 @@ TEST_P(VariantTest, ExceptionFromProgressEndsTheRunQuietly)
   const auto unchanged = Samples(*observed);
   const auto afterTwo = RunOnCopy(*observed, *psf, 2, aggressive);
   int calls = 0;
-  EXPECT_NO_THROW(Deconvolve(*observed, *psf, 6, aggressive, [] { return false; }, [&] {
+  bool result = true;
+  EXPECT_NO_THROW(result = Deconvolve(*observed, *psf, 6, aggressive, [] { return false; }, [&] {
     if (++calls == 2) throw std::runtime_error("progress failed");
   }));
+  EXPECT_FALSE(result);
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(Samples(*observed), aggressive ? afterTwo : unchanged);
+}
+
+// A run that lacks a plane would compute garbage from zeros: it reports no result and leaves
+// the observation as it was. An absent plane is one whose allocation was refused.
+TEST_P(VariantTest, AbsentPlaneGivesNoResultAndLeavesTheObservation)
+{
+  auto observed = StarField(16, 16, StarPositions(16, 16, 3, 5));
+  const auto before = Samples(*observed);
+  auto psf = GaussianPSF(16, 16, 1.0);
+  // Hides the PSF's spectrum plane for the run, as a refused allocation would leave it.
+  TComplex* spectrum = std::exchange(psf->Complex, nullptr);
+  int calls = 0;
+  EXPECT_FALSE(Deconvolve(*observed, *psf, 3, GetParam(), nullptr, [&] { ++calls; }));
+  psf->Complex = spectrum;
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(Samples(*observed), before);
+  EXPECT_TRUE(Deconvolve(*observed, *psf, 3, GetParam(), nullptr, nullptr));
 }
 
 } // namespace
