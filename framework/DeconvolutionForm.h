@@ -93,6 +93,9 @@ class TDeconvolutionForm : public TForm, public THostDialog {
 
   int HelpContext() const { return FHelpContext; }
 
+  // Side of the preview window and of every preview plane.
+  static constexpr int kPreviewSide = 256;
+
   void FormCreate();
   void FormShow();
   void FormCloseQuery(bool& CanClose);
@@ -129,6 +132,8 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   virtual std::unique_ptr<TDeconvolutionThread> CreateWorker(int Width, int Height) = 0;
 
  private:
+  // Rounds to the nearest integer, halves to even (the default rounding mode).
+  static int RoundToEven(long double value);
   void ClearPreview();
   void ShowOriginal();
   void StartPreview();
@@ -137,6 +142,8 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   void ShowPSF();
   // Runs start, or on failure frees what it made, tells the user and returns to Idle.
   void StartRun(void (TDeconvolutionForm::*start)(), bool& running);
+  // A worker of the given size with the members a run sets; refused unless its planes exist.
+  std::unique_ptr<TDeconvolutionThread> MakeWorker(int Width, int Height, bool Preview);
   std::unique_ptr<TDataContainer> MakeRunPSF(int Width, int Height) const;
   // Takes the worker's end handle, applies a Stop that came early, and resumes it.
   TDeconvolutionThread* Launch(std::unique_ptr<TDeconvolutionThread> worker,

@@ -2,6 +2,7 @@
 add_library(framework_deconvolution STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DeconvolutionThread.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DeconvolutionForm.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeconvolutionRuns.cpp
 )
 target_include_directories(framework_deconvolution PUBLIC ${SKELVANE_ROOT})
 target_link_libraries(framework_deconvolution PUBLIC framework_core framework_ui framework_kelspin

@@ -3,5 +3,6 @@
 #include "lucyrichardson/LucyRichardsonForm.h"
 
 int16 DoStart() {
-  return RunStartHandler(kLucyRichardsonStart, [] { return std::make_unique<TfrmLucyRichardson>(); });
+  return RunStartHandler(kLucyRichardsonStart,
+                         [] { return std::make_unique<TfrmLucyRichardson>(); });
 }

@@ -181,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
         TSettingsCase{"HalfUpToEven", "set edtIterations 11.5\n",
                       Parameters(pkGaussian, 1.0f, 12), 0, 1.0},
         // The size is stored as the double of the single the run used.
-        TSettingsCase{"CauchyOfSize1_3", "set grpPSF Cauchy\nset edtSigma 1.3\nset edtIterations 3\n",
+        TSettingsCase{"CauchyOfSize1_3",
+                      "set grpPSF Cauchy\nset edtSigma 1.3\nset edtIterations 3\n",
                       Parameters(pkCauchy, 1.3f, 3), 2, 1.2999999523162842}),
     [](const testing::TestParamInfo<TSettingsCase>& info) { return info.param.Name; });
 
@@ -208,7 +209,8 @@ TEST(LucyRichardsonE2ETest, WithoutTheKeyTheRunProceedsAndNothingIsWritten) {
   TProductKey key(false);
   const TTestBlock input = StarFieldBlock(200, 180, false, 16);
   const TOutcome outcome =
-      RunPlugin(input, std::string(kOpen) + "set edtIterations 2\nclick btnOK\nwait-closed 60000\n");
+      RunPlugin(input, std::string(kOpen) + "set edtIterations 2\nclick btnOK\n"
+                                            "wait-closed 60000\n");
   EXPECT_EQ(outcome.Result, 0);
   EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, Parameters(pkGaussian, 1.0f, 2)));
   EXPECT_FALSE(TProductKey::Exists());

@@ -107,7 +107,8 @@ std::vector<double> Blur(const TDataContainer& image, const TDataContainer& psf)
 int RunKernel(TDataContainer& o, TDataContainer& p, int iterations, bool aggressive)
 {
   int progressCalls = 0;
-  EXPECT_TRUE(Deconvolve(o, p, iterations, aggressive, [] { return false; }, [&] { ++progressCalls; }));
+  EXPECT_TRUE(Deconvolve(o, p, iterations, aggressive, [] { return false; },
+                         [&] { ++progressCalls; }));
   return progressCalls;
 }
 

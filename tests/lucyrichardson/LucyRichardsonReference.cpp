@@ -138,7 +138,8 @@ TTestBlock StarFieldBlock(int width, int height, bool isGray, int bitDepth, int 
   struct TStar { double X, Y, Peak; };
   std::vector<TStar> stars;
   for (int i = 0; i < std::max(4, width * height / 900); ++i)
-    stars.push_back({double(next() % width), double(next() % height), 0.3 + (next() % 700) / 1000.0});
+    stars.push_back(
+        {double(next() % width), double(next() % height), 0.3 + (next() % 700) / 1000.0});
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       double value = 0.08 + 0.04 * x / width + 0.02 * y / height;
@@ -158,7 +159,8 @@ std::vector<uint8_t> ReferenceFullRun(const TTestBlock& input, const TRunParamet
   TRunPlanes planes;
   int paddedWidth, paddedHeight;
   if (input.IsGray) {
-    planes.Y = GrayToPadded(*loaded.Gray, planes.OffsetX, planes.OffsetY, paddedWidth, paddedHeight);
+    planes.Y =
+        GrayToPadded(*loaded.Gray, planes.OffsetX, planes.OffsetY, paddedWidth, paddedHeight);
   } else {
     std::unique_ptr<TDataContainer> channels[3];
     for (int c = 0; c < 3; ++c)
