@@ -7,3 +7,12 @@ target_link_libraries(helperTest PRIVATE framework_ui ui_test_support)
 # Shares the product's registry key with every other test that writes it.
 set_tests_properties(helperTest PROPERTIES RESOURCE_LOCK SkelvaneRegistry)
 include(${CMAKE_CURRENT_LIST_DIR}/kelspin.cmake)
+
+# Support of the deconvolution dialogs' tests: reference runs assembled from the kernels, and
+# dialogs run under scripts.
+add_library(deconvolution_test_support STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/DeconvolutionReference.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DialogTestSupport.cpp)
+target_include_directories(deconvolution_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(deconvolution_test_support PUBLIC framework_core host_automation
+  platform_win gtest)

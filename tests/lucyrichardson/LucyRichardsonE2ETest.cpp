@@ -11,7 +11,7 @@
 
 #include "DialogTestSupport.h"
 #include "FilterHost.h"
-#include "LucyRichardsonReference.h"
+#include "LucyRichardsonRun.h"
 #include "Script.h"
 #include "platform/Registry.h"
 
@@ -126,7 +126,7 @@ TEST_P(ModeTest, FullRunWritesTheKernelsResult) {
   EXPECT_EQ(outcome.Result, 0);
   EXPECT_TRUE(outcome.InputUntouched);
   EXPECT_TRUE(outcome.GuardsIntact);
-  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, TRunParameters{}));
+  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, LucyRichardsonRun()));
 }
 
 TEST(LucyRichardsonE2ETest, CancelAfterAPreviewLeavesTheImageAsItWas) {
@@ -147,10 +147,7 @@ TEST(LucyRichardsonE2ETest, StopThenOKWritesTheCompletedRun) {
                                   "wait-enabled btnCancel 60000\nexpect-text lblStatus Idle\n"
                                   "set edtIterations 3\nclick btnOK\nwait-closed 60000\n");
   EXPECT_EQ(outcome.Result, 0);
-  TRunParameters run;
-  run.Iterations = 3;
-  run.Aggressive = false;
-  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, run));
+  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, LucyRichardsonRun(3, false)));
 }
 
 // ---- Settings of a confirmed run
@@ -158,32 +155,26 @@ TEST(LucyRichardsonE2ETest, StopThenOKWritesTheCompletedRun) {
 struct TSettingsCase {
   const char* Name;
   const char* Script;  // after the dialog has opened, before OK
-  TRunParameters Run;
+  TPSFKind Kind;
+  float Sigma;
+  int Iterations;
   DWORD SavedKind;
   double SavedWidth;
 };
 
 class SettingsTest : public testing::TestWithParam<TSettingsCase> {};
 
-TRunParameters Parameters(TPSFKind kind, float sigma, int iterations) {
-  TRunParameters run;
-  run.Kind = kind;
-  run.Sigma = sigma;
-  run.Iterations = iterations;
-  return run;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Runs, SettingsTest,
     testing::Values(
         TSettingsCase{"HalfDownToEven", "set edtIterations 10.5\n",
-                      Parameters(pkGaussian, 1.0f, 10), 0, 1.0},
+                      pkGaussian, 1.0f, 10, 0, 1.0},
         TSettingsCase{"HalfUpToEven", "set edtIterations 11.5\n",
-                      Parameters(pkGaussian, 1.0f, 12), 0, 1.0},
+                      pkGaussian, 1.0f, 12, 0, 1.0},
         // The size is stored as the double of the single the run used.
         TSettingsCase{"CauchyOfSize1_3",
                       "set grpPSF Cauchy\nset edtSigma 1.3\nset edtIterations 3\n",
-                      Parameters(pkCauchy, 1.3f, 3), 2, 1.2999999523162842}),
+                      pkCauchy, 1.3f, 3, 2, 1.2999999523162842}),
     [](const testing::TestParamInfo<TSettingsCase>& info) { return info.param.Name; });
 
 TEST_P(SettingsTest, RunsAndSavesWhatTheControlsHeld) {
@@ -193,13 +184,15 @@ TEST_P(SettingsTest, RunsAndSavesWhatTheControlsHeld) {
   const TOutcome outcome = RunPlugin(
       input, std::string(kOpen) + settings.Script + "click btnOK\nwait-closed 60000\n");
   EXPECT_EQ(outcome.Result, 0);
-  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, settings.Run));
+  EXPECT_TRUE(outcome.Image.Data ==
+              ReferenceFullRun(input, LucyRichardsonRun(settings.Iterations, true, settings.Kind,
+                                                        settings.Sigma)));
   DWORD kind = 99, iterations = 0;
   double width = 0;
   EXPECT_TRUE(TProductKey::ReadDword("LRPSF", kind));
   EXPECT_EQ(kind, settings.SavedKind);
   EXPECT_TRUE(TProductKey::ReadDword("LRIterations", iterations));
-  EXPECT_EQ(iterations, static_cast<DWORD>(settings.Run.Iterations));
+  EXPECT_EQ(iterations, static_cast<DWORD>(settings.Iterations));
   EXPECT_TRUE(TProductKey::ReadDouble("LRCurveWidth", width));
   EXPECT_EQ(width, settings.SavedWidth);
   EXPECT_EQ(TProductKey::ValueCount(), 3);
@@ -212,7 +205,7 @@ TEST(LucyRichardsonE2ETest, WithoutTheKeyTheRunProceedsAndNothingIsWritten) {
       RunPlugin(input, std::string(kOpen) + "set edtIterations 2\nclick btnOK\n"
                                             "wait-closed 60000\n");
   EXPECT_EQ(outcome.Result, 0);
-  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, Parameters(pkGaussian, 1.0f, 2)));
+  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, LucyRichardsonRun(2)));
   EXPECT_FALSE(TProductKey::Exists());
 }
 

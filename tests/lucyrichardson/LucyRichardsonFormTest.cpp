@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DialogTestSupport.h"
-#include "LucyRichardsonReference.h"
+#include "LucyRichardsonRun.h"
 #include "lucyrichardson/LucyRichardsonThread.h"
 
 namespace {
@@ -159,8 +159,7 @@ TEST_P(PreviewTest, ProcessesTheWindowInViewAfterDraggingToTheFarCorner) {
             mrCancel);
 
   const int left = std::max(0, image.Width - 256), top = std::max(0, image.Height - 256);
-  TRunParameters run;
-  run.Iterations = 4;
+  const TRunParameters run = LucyRichardsonRun(4);
   const auto original = ReferenceOriginal(input, left, top);
   ASSERT_NE(form.Image3->Picture(), nullptr);
   EXPECT_TRUE(SameTopLeft(*form.Image3->Picture(), *original));
@@ -195,7 +194,7 @@ TEST(LucyRichardsonFormTest, StopDuringARunThenOKWritesOnlyTheSecondRun) {
   EXPECT_EQ(form.Seen[2].Label, "Iteration: 3");
   EXPECT_EQ(form.Seen.size(), 3u + 10u);
   EXPECT_TRUE(untouchedAtSecondRun);
-  EXPECT_EQ(output, ReferenceFullRun(input, TRunParameters{}));
+  EXPECT_EQ(output, ReferenceFullRun(input, LucyRichardsonRun()));
 }
 
 TEST(LucyRichardsonFormTest, StopBeforeTheWorkerExistsStopsTheNewRun) {

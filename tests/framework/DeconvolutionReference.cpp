@@ -1,4 +1,4 @@
-#include "LucyRichardsonReference.h"
+#include "DeconvolutionReference.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,6 @@
 #include "framework/DataContainer.h"
 #include "framework/DataContainerRGB.h"
 #include "framework/Utilities.h"
-#include "lucyrichardson/LucyRichardsonThread.h"
 
 namespace {
 
@@ -72,7 +71,7 @@ void SplitInto(TRunPlanes& planes, const TDataContainer& r, const TDataContainer
 
 void Deconvolve(TRunPlanes& planes, const TRunParameters& run) {
   auto psf = MakePSF(run.Kind, planes.Y->Width, planes.Y->Height, run.Sigma, run.Kurtosis);
-  ::Deconvolve(*planes.Y, *psf, run.Iterations, run.Aggressive, nullptr, nullptr);
+  run.Iteration(*planes.Y, *psf);
 }
 
 // The 256 x 256 planes of a preview: the tile, or the window at (left, top).

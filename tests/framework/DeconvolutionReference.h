@@ -1,8 +1,9 @@
-// What the Lucy-Richardson dialog's runs must produce, assembled directly from the kernels,
-// and deterministic host blocks to run them on.
+// What a deconvolution dialog's runs must produce, assembled directly from the framework's
+// kernels and the plug-in's iteration, and deterministic host blocks to run them on.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,12 +25,16 @@ struct TTestBlock {
 // depth's range (32-bit samples inside 0..1); padBytes of padding after every row.
 TTestBlock StarFieldBlock(int width, int height, bool isGray, int bitDepth, int padBytes = 0);
 
+class TDataContainer;
+
+// The plug-in's iteration on the luminance (or gray) plane Y against the PSF plane.
+using TIteration = std::function<void(TDataContainer& Y, TDataContainer& PSF)>;
+
 struct TRunParameters {
   TPSFKind Kind = pkGaussian;
   float Sigma = 1.0f;
   float Kurtosis = 2.5f;
-  int Iterations = 10;
-  bool Aggressive = true;
+  TIteration Iteration;
 };
 
 // The output block after a full run, starting from a copy of the input block.
