@@ -8,11 +8,12 @@ target_link_libraries(helperTest PRIVATE framework_ui ui_test_support)
 set_tests_properties(helperTest PROPERTIES RESOURCE_LOCK SkelvaneRegistry)
 include(${CMAKE_CURRENT_LIST_DIR}/kelspin.cmake)
 
-# Support of the deconvolution dialogs' tests: reference runs assembled from the kernels, and
-# dialogs run under scripts.
+# Support of the deconvolution dialogs' tests: reference runs assembled from the kernels,
+# dialogs run under scripts, and the libraries run through the test host.
 add_library(deconvolution_test_support STATIC
   ${CMAKE_CURRENT_LIST_DIR}/DeconvolutionReference.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DialogTestSupport.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/DialogTestSupport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PluginRunSupport.cpp)
 target_include_directories(deconvolution_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(deconvolution_test_support PUBLIC framework_core host_automation
-  platform_win gtest)
+  host_filter platform_win gtest)

@@ -3,103 +3,18 @@
 // what the registry holds afterwards.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "DialogTestSupport.h"
-#include "FilterHost.h"
 #include "LucyRichardsonRun.h"
-#include "Script.h"
-#include "platform/Registry.h"
+#include "PluginRunSupport.h"
 
 namespace {
 
-const char kKey[] = "Software\\Vantrel\\Skelvane 3.0 PS";
 const char kOpen[] = "window \"Lucy Richardson Deconvolution\"\n";
 
-THostImageFile ToHostImage(const TTestBlock& block) {
-  THostImageFile image;
-  image.Allocate(block.Width, block.Height, block.IsGray ? 1 : 3, block.BitDepth);
-  image.Data = block.Bytes;  // the test blocks have no row padding
-  return image;
-}
-
-struct TOutcome {
-  int16 Result = 0;
-  THostImageFile Image;
-  bool InputUntouched = false;
-  bool GuardsIntact = false;
-};
-
-// One run of the library through the host, the dialog answered by script; padBytes of row
-// padding in both blocks (hosts pad rows in whole samples).
 TOutcome RunPlugin(const TTestBlock& input, const std::string& script, int padBytes = 0) {
-  TOutcome outcome;
-  TPluginModule plugin;
-  std::string error;
-  if (!plugin.Load(SV_LUCY_RICHARDSON, error)) {
-    ADD_FAILURE() << error;
-    return outcome;
-  }
-  TFilterHost host(ToHostImage(input));
-  host.SetPadding(padBytes, padBytes);
-  TScriptRunner runner(script, ArtifactDirectory());
-  runner.Start();
-  const TRunReport report = RunFilter(plugin, host);
-  EXPECT_TRUE(runner.Wait(120000));
-  EXPECT_TRUE(runner.Succeeded()) << runner.Error();
-  outcome.Result = report.Result;
-  outcome.Image = host.Image();
-  outcome.InputUntouched = host.InputUntouched();
-  outcome.GuardsIntact = host.OutputGuardsIntact();
-  return outcome;
+  return ::RunPlugin(SV_LUCY_RICHARDSON, input, script, padBytes);
 }
-
-// The product key exists for the lifetime of the object (or, with exists false, is absent).
-class TProductKey {
- public:
-  explicit TProductKey(bool exists) {
-    RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
-    if (exists) {
-      TRegistry registry;
-      registry.OpenKey(kKey, true);
-    }
-  }
-  ~TProductKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
-
-  static bool Exists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
-  static bool ReadDword(const char* name, DWORD& value) {
-    DWORD size = sizeof value, type = 0;
-    return RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &type, &value, &size) ==
-               ERROR_SUCCESS && type == REG_DWORD;
-  }
-  static bool ReadDouble(const char* name, double& value) {
-    unsigned char bytes[16];
-    DWORD size = sizeof bytes, type = 0;
-    if (RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &type, bytes, &size) !=
-            ERROR_SUCCESS || type != REG_BINARY || size != 8)
-      return false;
-    std::memcpy(&value, bytes, 8);
-    return true;
-  }
-  static int ValueCount() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
-    DWORD count = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
-                     nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return static_cast<int>(count);
-  }
-};
 
 // ---- Every image mode: a preview, then the full run to OK
 

@@ -1,0 +1,91 @@
+#include "PluginRunSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "DialogTestSupport.h"
+#include "FilterHost.h"
+#include "Script.h"
+#include "platform/Registry.h"
+
+namespace {
+
+const char kKey[] = "Software\\Vantrel\\Skelvane 3.0 PS";
+
+THostImageFile ToHostImage(const TTestBlock& block) {
+  THostImageFile image;
+  image.Allocate(block.Width, block.Height, block.IsGray ? 1 : 3, block.BitDepth);
+  image.Data = block.Bytes;  // the test blocks have no row padding
+  return image;
+}
+
+}  // namespace
+
+TOutcome RunPlugin(const char* path, const TTestBlock& input, const std::string& script,
+                   int padBytes) {
+  TOutcome outcome;
+  TPluginModule plugin;
+  std::string error;
+  if (!plugin.Load(path, error)) {
+    ADD_FAILURE() << error;
+    return outcome;
+  }
+  TFilterHost host(ToHostImage(input));
+  host.SetPadding(padBytes, padBytes);
+  TScriptRunner runner(script, ArtifactDirectory());
+  runner.Start();
+  const TRunReport report = RunFilter(plugin, host);
+  EXPECT_TRUE(runner.Wait(120000));
+  EXPECT_TRUE(runner.Succeeded()) << runner.Error();
+  outcome.Result = report.Result;
+  outcome.Image = host.Image();
+  outcome.InputUntouched = host.InputUntouched();
+  outcome.GuardsIntact = host.OutputGuardsIntact();
+  return outcome;
+}
+
+TProductKey::TProductKey(bool exists) {
+  RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+  if (exists) {
+    TRegistry registry;
+    registry.OpenKey(kKey, true);
+  }
+}
+
+TProductKey::~TProductKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+
+bool TProductKey::Exists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool TProductKey::ReadDword(const char* name, DWORD& value) {
+  DWORD size = sizeof value, type = 0;
+  return RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &type, &value, &size) ==
+             ERROR_SUCCESS &&
+         type == REG_DWORD;
+}
+
+bool TProductKey::ReadDouble(const char* name, double& value) {
+  unsigned char bytes[16];
+  DWORD size = sizeof bytes, type = 0;
+  if (RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &type, bytes, &size) !=
+          ERROR_SUCCESS ||
+      type != REG_BINARY || size != 8)
+    return false;
+  std::memcpy(&value, bytes, 8);
+  return true;
+}
+
+int TProductKey::ValueCount() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+  DWORD count = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
+                   nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return static_cast<int>(count);
+}

@@ -1,0 +1,39 @@
+// End-to-end runs of a plug-in library through the test host with a dialog script, and the
+// product's registry key as the tests arrange and read it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "DeconvolutionReference.h"
+#include "ImageFile.h"
+#include "framework/PSTypes.h"
+
+struct TOutcome {
+  int16 Result = 0;
+  THostImageFile Image;
+  bool InputUntouched = false;
+  bool GuardsIntact = false;
+};
+
+// One run of the library at path through the host, the dialog answered by script; padBytes
+// of row padding in both blocks (hosts pad rows in whole samples).
+TOutcome RunPlugin(const char* path, const TTestBlock& input, const std::string& script,
+                   int padBytes = 0);
+
+// The product key exists for the lifetime of the object (or, with exists false, is absent).
+class TProductKey {
+ public:
+  explicit TProductKey(bool exists);
+  ~TProductKey();
+  TProductKey(const TProductKey&) = delete;
+  TProductKey& operator=(const TProductKey&) = delete;
+
+  static bool Exists();
+  static bool ReadDword(const char* name, DWORD& value);
+  // An 8-byte REG_BINARY value read as a double.
+  static bool ReadDouble(const char* name, double& value);
+  // -1 without the key.
+  static int ValueCount();
+};
