@@ -36,15 +36,16 @@ struct TDeconvolutionDesign {
   const char* CurveWidthValueName;
   const char* IterationsValueName;
   TWorkerMessages Messages;
-  // Starting values; the size track bar stands at ten times the size.
-  double SigmaValue;
-  double IterationsValue;
-  double IterationsMaxValue;
+  // Starting values, as exact as the spin edits hold them; the size track bar stands at ten
+  // times the size.
+  long double SigmaValue;
+  long double IterationsValue;
+  long double IterationsMaxValue;
   int IterationsTrackMax;
   int IterationsFrequency;
   // The wing spin edit's lower end and step (the track bar runs 110..440).
-  double KurtosisMinValue;
-  double KurtosisIncrement;
+  long double KurtosisMinValue;
+  long double KurtosisIncrement;
   // Tops of the wing and iteration label rows; their controls lie 16 pixels lower.
   int WingTop;
   int IterationsTop;

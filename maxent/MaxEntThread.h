@@ -1,0 +1,46 @@
+// Maximum-entropy deconvolution: the iteration over planes and the worker thread that runs it.
+#pragma once
+
+#include <functional>
+
+class TDataContainer;
+
+// Runs Iterations maximum-entropy iterations of the observed plane Image against the
+// point-spread plane PSF (centre at (0, 0), same size as Image, sides powers of two); none
+// when Iterations <= 0. Each iteration forms the estimate exp(L correlated with the unit-sum
+// PSF), scaled to unit sum, its model (the estimate convolved with the PSF), the flux factor
+// sum(Image) / sum(model), and adds ln(Image / factor) - ln(model) to the multipliers L.
+// Samples of Image equal to 0 or NaN are taken as 1.0 for the whole run. The result, the last
+// estimate times its flux factor with negative values and NaN set to 0, replaces Image; with
+// no iteration it is all zero. PSF is left scaled to unit sum and holding its spectrum.
+// StopRequested is asked at the start of every iteration: when it answers true the run ends
+// at once, Image holding the observation with its zero samples set to 1.0. Progress is called
+// after every completed iteration.
+// Returns false when Image holds no result: a plane (Image, PSF or a work plane) is absent, or
+// PSF's size differs from Image's, or the planes cannot be transformed (Image and PSF are then
+// left unchanged, since such a run would compute garbage), or an exception (from an
+// allocation, StopRequested or Progress) ended the run, Image holding the observation with its
+// zero samples set to 1.0. Returns true otherwise, a stopped run included. Never throws.
+bool MaximumEntropyDeconvolve(TDataContainer& Image, TDataContainer& PSF, int Iterations,
+                              const std::function<bool()>& StopRequested,
+                              const std::function<void()>& Progress);
+
+#ifdef _WIN32
+#include "framework/DeconvolutionThread.h"
+
+// Window messages of this plug-in's worker.
+constexpr UINT WM_PROCESSDONE = WM_USER + 130;
+constexpr UINT WM_PREVIEWDONE = WM_USER + 131;
+constexpr UINT WM_PROCESSSTOPPED = WM_USER + 132;
+constexpr TWorkerMessages kMaximumEntropyMessages = {WM_PROCESSDONE, WM_PREVIEWDONE,
+                                                     WM_PROCESSSTOPPED};
+
+// One maximum-entropy run on a worker thread (see TDeconvolutionThread for the protocol).
+class TMaxEntThread : public TDeconvolutionThread {
+ public:
+  TMaxEntThread(int Width, int Height);
+
+ protected:
+  bool Deconvolve() override;
+};
+#endif
