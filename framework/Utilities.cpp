@@ -69,7 +69,8 @@ void WriteSample(std::uint8_t* p, float value, float scale) {
   }
 }
 
-bool RegionInside(const TDataContainer& plane, int offsetX, int offsetY, int width, int height) {
+template <class TPlane>
+bool RegionInside(const TPlane& plane, int offsetX, int offsetY, int width, int height) {
   return offsetX >= 0 && offsetY >= 0 && static_cast<std::int64_t>(offsetX) + width <= plane.Width &&
          static_cast<std::int64_t>(offsetY) + height <= plane.Height;
 }
@@ -99,6 +100,25 @@ bool WriteHost(void* outData, int bitDepth, int rowBytes, int width, int height,
     default: writer(std::integral_constant<int, 32>{}, out, stride); break;
   }
   return true;
+}
+
+// Writes the region as RGB pixels; pixel(x, y, r, g, b) supplies the three values of plane
+// position (x, y), which the per-sample rule then scales, limits and rounds.
+template <class TPixel>
+bool WriteRGBHost(void* outData, int bitDepth, int rowBytes, float scale, int offsetX, int offsetY, int width,
+                  int height, TPixel pixel) {
+  return WriteHost<3>(outData, bitDepth, rowBytes, width, height,
+                      [&](auto depth, std::uint8_t* out, std::ptrdiff_t stride) {
+                        constexpr int kDepth = decltype(depth)::value;
+                        constexpr int bytes = kDepth / 8;
+                        WriteBlock<kDepth, 3>(out, stride, width, height, [&](int i, int j, std::uint8_t* p) {
+                          float r, g, b;
+                          pixel(offsetX + i, offsetY + j, r, g, b);
+                          WriteSample<kDepth>(p, r, scale);
+                          WriteSample<kDepth>(p + bytes, g, scale);
+                          WriteSample<kDepth>(p + 2 * bytes, b, scale);
+                        });
+                      });
 }
 
 // ---- Tiles and padded planes ----------------------------------------------------------
@@ -377,20 +397,9 @@ bool YUVToHost(const TDataContainer& Y, const TDataContainer& U, const TDataCont
         RegionInside(U, OffsetX, OffsetY, ImageWidth, ImageHeight) &&
         RegionInside(V, OffsetX, OffsetY, ImageWidth, ImageHeight)))
     return false;
-  return WriteHost<3>(OutData, BitDepth, RowBytes, ImageWidth, ImageHeight,
-                      [&](auto depth, std::uint8_t* out, std::ptrdiff_t stride) {
-                        constexpr int kDepth = decltype(depth)::value;
-                        constexpr int bytes = kDepth / 8;
-                        WriteBlock<kDepth, 3>(out, stride, ImageWidth, ImageHeight,
-                                              [&](int i, int j, std::uint8_t* p) {
-                                                const int x = OffsetX + i, y = OffsetY + j;
-                                                float r, g, b;
-                                                YUVToRGB(Y.GetValue(x, y), U.GetValue(x, y), V.GetValue(x, y), r,
-                                                         g, b);
-                                                WriteSample<kDepth>(p, r, Scale);
-                                                WriteSample<kDepth>(p + bytes, g, Scale);
-                                                WriteSample<kDepth>(p + 2 * bytes, b, Scale);
-                                              });
+  return WriteRGBHost(OutData, BitDepth, RowBytes, Scale, OffsetX, OffsetY, ImageWidth, ImageHeight,
+                      [&](int x, int y, float& r, float& g, float& b) {
+                        YUVToRGB(Y.GetValue(x, y), U.GetValue(x, y), V.GetValue(x, y), r, g, b);
                       });
 }
 
@@ -407,5 +416,20 @@ bool GrayContainerToHost(const TDataContainer& Source, void* OutData, int BitDep
                                                 WriteSample<kDepth>(p, Source.GetValue(OffsetX + i, OffsetY + j),
                                                                     Scale);
                                               });
+                      });
+}
+
+bool RGBContainerToHost(const TDataContainerRGB& Source, void* OutData, int BitDepth, int RowBytes, float Scale,
+                        int OffsetX, int OffsetY, int ImageWidth, int ImageHeight) {
+  if (SampleBytes(BitDepth) != 0 && ImageWidth > 0 && ImageHeight > 0 &&
+      !RegionInside(Source, OffsetX, OffsetY, ImageWidth, ImageHeight))
+    return false;
+  return WriteRGBHost(OutData, BitDepth, RowBytes, Scale, OffsetX, OffsetY, ImageWidth, ImageHeight,
+                      [&](int x, int y, float& r, float& g, float& b) {
+                        TPixelRGB pixel;
+                        Source.GetPixel(x, y, pixel);
+                        r = pixel.R;
+                        g = pixel.G;
+                        b = pixel.B;
                       });
 }

@@ -67,3 +67,5 @@ bool YUVToHost(const TDataContainer& Y, const TDataContainer& U, const TDataCont
                int ImageHeight);
 bool GrayContainerToHost(const TDataContainer& Source, void* OutData, int BitDepth, int RowBytes, float Scale,
                          int OffsetX, int OffsetY, int ImageWidth, int ImageHeight);
+bool RGBContainerToHost(const TDataContainerRGB& Source, void* OutData, int BitDepth, int RowBytes, float Scale,
+                        int OffsetX, int OffsetY, int ImageWidth, int ImageHeight);

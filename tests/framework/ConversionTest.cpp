@@ -239,3 +239,73 @@ TEST(ConversionTest, RowSkipIsCountedInWholeSamples) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_P(WriteRuleTest, RGBWriterAppliesTheSameRuleToEveryChannel) {
+  const auto [depth, value, scale, expected] = GetParam();
+  TDataContainerRGB plane(1, 1);
+  plane.SetPixel(0, 0, {value, value, value});
+  THostBlock out(1, 1, 3, depth, 0);
+  ASSERT_TRUE(RGBContainerToHost(plane, out.Bytes.data(), depth, out.RowBytes, scale, 0, 0, 1, 1));
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(out.Get(0, 0, c), expected) << c;
+}
+
+INSTANTIATE_TEST_SUITE_P(Halves, WriteRuleTest,
+                         ::testing::Values(std::make_tuple(8, 127.5f, 1.0f, 128.0),
+                                           std::make_tuple(8, 126.5f, 1.0f, 126.0),
+                                           std::make_tuple(16, 3.5f, 1.0f, 4.0)));
+
+class RGBWriteBackTest : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(RGBWriteBackTest, ReadNormaliseWriteReturnsEveryChannelInOrderAndKeepsPadding) {
+  const auto [depth, pad] = GetParam();
+  THostBlock in(6, 4, 3, depth, pad);
+  testgen::TRandom random(23);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x)
+      for (int c = 0; c < 3; ++c)
+        in.Set(x, y, c, depth == 32 ? random.Unit() : random.Below(static_cast<int>(MaxSample(depth)) + 1));
+  in.Set(4, 1, 2, MaxSample(depth));
+  auto plane = HostToRGBContainer(in.Bytes.data(), depth, 6, 4, in.RowBytes);
+  ASSERT_TRUE(plane);
+  const float scale = NormalizeRGB(*plane);
+  THostBlock out(6, 4, 3, depth, pad);
+  ASSERT_TRUE(RGBContainerToHost(*plane, out.Bytes.data(), depth, out.RowBytes, scale, 0, 0, 6, 4));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x)
+      for (int c = 0; c < 3; ++c) ASSERT_EQ(out.Get(x, y, c), in.Get(x, y, c)) << x << "," << y << "," << c;
+  EXPECT_TRUE(out.PaddingIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, RGBWriteBackTest,
+                         ::testing::Combine(::testing::Values(8, 16, 32), ::testing::Values(0, 1, 7)));
+
+TEST(ConversionTest, RGBWriteFromOffsetTakesPlaneRegion) {
+  TDataContainerRGB plane(9, 7);
+  plane.SetPixel(3, 2, {10.0f, 20.0f, 30.0f});
+  plane.SetPixel(6, 5, {40.0f, 50.0f, 60.0f});
+  THostBlock out(4, 4, 3, 8, 2);
+  ASSERT_TRUE(RGBContainerToHost(plane, out.Bytes.data(), 8, out.RowBytes, 1.0f, 3, 2, 4, 4));
+  EXPECT_EQ(out.Get(0, 0, 0), 10.0);
+  EXPECT_EQ(out.Get(0, 0, 2), 30.0);
+  EXPECT_EQ(out.Get(3, 3, 1), 50.0);
+  EXPECT_EQ(out.Get(1, 0, 0), 0.0);
+  EXPECT_TRUE(out.PaddingIntact());
+}
+
+TEST(ConversionTest, RGBRegionOutsidePlaneNullBlockOrTooShortRowsWriteNothing) {
+  TDataContainerRGB plane(4, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) plane.SetPixel(x, y, {0.5f, 0.5f, 0.5f});
+  THostBlock out(4, 4, 3, 16, 0);
+  const std::vector<std::uint8_t> before = out.Bytes;
+  EXPECT_FALSE(RGBContainerToHost(plane, out.Bytes.data(), 16, out.RowBytes, 255.0f, 1, 0, 4, 4));
+  EXPECT_FALSE(RGBContainerToHost(plane, out.Bytes.data(), 16, out.RowBytes, 255.0f, 0, -1, 4, 4));
+  EXPECT_FALSE(RGBContainerToHost(plane, out.Bytes.data(), 16, out.RowBytes - 2, 255.0f, 0, 0, 4, 4));
+  EXPECT_FALSE(RGBContainerToHost(plane, nullptr, 16, out.RowBytes, 255.0f, 0, 0, 4, 4));
+  EXPECT_TRUE(RGBContainerToHost(plane, out.Bytes.data(), 12, out.RowBytes, 255.0f, 0, 0, 4, 4));
+  EXPECT_EQ(out.Bytes, before);
+}
+
+}  // namespace

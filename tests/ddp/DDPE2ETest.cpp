@@ -1,0 +1,58 @@
+// End-to-end: SVDDP.8bf loaded by the test host, its dialog driven by scripts; the written
+// image is compared bit for bit with the kernels' own result.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "DDPReference.h"
+#include "PluginRunSupport.h"
+
+namespace {
+
+const char kOpen[] = "window \"Digital Development Process\"\n";
+
+struct TModeCase {
+  const char* Name;
+  bool IsGray;
+  int BitDepth;
+};
+
+class DDPModeTest : public testing::TestWithParam<TModeCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, DDPModeTest,
+    testing::Values(TModeCase{"Gray8", true, 8}, TModeCase{"Gray16", true, 16},
+                    TModeCase{"Gray32", true, 32}, TModeCase{"RGB8", false, 8},
+                    TModeCase{"RGB16", false, 16}, TModeCase{"RGB32", false, 32}),
+    [](const testing::TestParamInfo<TModeCase>& info) { return info.param.Name; });
+
+TEST_P(DDPModeTest, OKWritesTheTransformOfTheWholeImage) {
+  const TTestBlock input = StarFieldBlock(450, 380, GetParam().IsGray, GetParam().BitDepth);
+  const TOutcome outcome = RunPlugin(
+      SV_DDP, input, std::string(kOpen) + "set cmbEdge Strong\nset trkMidLevel 30\n"
+                                          "set edtBackground 5\nclick btnOK\nwait-closed 60000\n",
+      8);
+  EXPECT_EQ(outcome.Result, 0);
+  EXPECT_TRUE(outcome.InputUntouched);
+  EXPECT_TRUE(outcome.GuardsIntact);
+  EXPECT_TRUE(outcome.Image.Data == ReferenceApply(input, {7, 30, 5}));
+}
+
+TEST(DDPE2ETest, CancelAfterChangingTheSettingsLeavesTheImage) {
+  const TTestBlock input = StarFieldBlock(120, 90, false, 16);
+  const TOutcome outcome =
+      RunPlugin(SV_DDP, input, std::string(kOpen) + "set trkBackground 60\nset cmbEdge None\n"
+                                                    "click btnCancel\nwait-closed\n");
+  EXPECT_EQ(outcome.Result, userCanceledErr);
+  EXPECT_TRUE(outcome.Image.Data == input.Bytes);
+}
+
+TEST(DDPE2ETest, OneByOneImageGetsOneTransformedPixel) {
+  const TTestBlock input = StarFieldBlock(1, 1, true, 8);
+  const TOutcome outcome =
+      RunPlugin(SV_DDP, input, std::string(kOpen) + "click btnOK\nwait-closed\n");
+  EXPECT_EQ(outcome.Result, 0);
+  EXPECT_TRUE(outcome.Image.Data == ReferenceApply(input, TDDPSettings{}));
+}
+
+}  // namespace
