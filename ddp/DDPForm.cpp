@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kPreviewBox = 401;  // Image1's size, the box the preview copy is fitted into
-const TColor kGlyphTransparent = RGB(255, 0, 255);
 const char kNotApplied[] =
     "The filter could not be applied: there is not enough memory for this image. Select a "
     "smaller part of the image, or close other programs, and try again.";
@@ -99,11 +98,7 @@ TfrmDDP::TfrmDDP() : TForm("frmDDP") {
   btnOK->SetDefault(true);
   btnOK->OnClick = [this] { btnOKClick(); };
 
-  btnAbout = new TSpeedButton(this, "btnAbout");
-  btnAbout->SetBounds(8, 480, 23, 22);
-  btnAbout->SetFlat(true);
-  btnAbout->LoadGlyph(ModuleInstance(), "ABOUT", kGlyphTransparent);
-  btnAbout->OnClick = [this] { btnAboutClick(); };
+  btnAbout = MakeAboutButton(this, 8, 480, [this] { btnAboutClick(); });
 
   // Wired once every control exists, so that the starting values above fired nothing.
   chkPreview->OnClick = [this] { chkPreviewClick(); };

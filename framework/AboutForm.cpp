@@ -86,3 +86,13 @@ void DoAbout() {
   TfrmAbout about;
   about.ShowModal();
 }
+
+TSpeedButton* MakeAboutButton(TWinControl* parent, int left, int top,
+                              std::function<void()> onClick) {
+  auto* button = new TSpeedButton(parent, "btnAbout");
+  button->SetBounds(left, top, 23, 22);
+  button->SetFlat(true);
+  button->LoadGlyph(ModuleInstance(), "ABOUT", RGB(255, 0, 255));  // magenta is transparent
+  button->OnClick = std::move(onClick);
+  return button;
+}

@@ -1,8 +1,11 @@
 // The about box shared by every plug-in.
 #pragma once
 
+#include <functional>
+
 #include "platform/Controls.h"
 #include "platform/Forms.h"
+#include "platform/SpeedButton.h"
 
 class TfrmAbout : public TForm {
  public:
@@ -28,3 +31,8 @@ extern const char kWebAddress[];
 
 // Creates the about box without an owner, shows it modally and destroys it.
 void DoAbout();
+
+// The flat about button of the filter dialogs at (left, top) of parent, 23 x 22, showing the
+// ABOUT glyph of the module's resources.
+TSpeedButton* MakeAboutButton(TWinControl* parent, int left, int top,
+                              std::function<void()> onClick);

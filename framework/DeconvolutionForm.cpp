@@ -18,7 +18,6 @@ const char kProductRegistryKey[] = "Software\\Vantrel\\Skelvane 3.0 PS";
 namespace {
 
 constexpr int kThumbnail = 64;
-const TColor kGlyphTransparent = RGB(255, 0, 255);
 const char kNotLoaded[] = "The image could not be loaded: not enough memory.";
 
 }  // namespace
@@ -155,11 +154,7 @@ TDeconvolutionForm::TDeconvolutionForm(const TDeconvolutionDesign& design)
   Image2 = new TImage(Panel1, "Image2");
   Image2->SetBounds(8, 8, 64, 64);
 
-  btnAbout = new TSpeedButton(this, "btnAbout");
-  btnAbout->SetBounds(8, 384, 23, 22);
-  btnAbout->SetFlat(true);
-  btnAbout->LoadGlyph(ModuleInstance(), "ABOUT", kGlyphTransparent);
-  btnAbout->OnClick = [this] { btnAboutClick(); };
+  btnAbout = MakeAboutButton(this, 8, 384, [this] { btnAboutClick(); });
 
   // The links are wired once every control exists, so that setting the starting values above
   // fired nothing.

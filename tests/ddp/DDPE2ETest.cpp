@@ -11,12 +11,6 @@ namespace {
 
 const char kOpen[] = "window \"Digital Development Process\"\n";
 
-struct TModeCase {
-  const char* Name;
-  bool IsGray;
-  int BitDepth;
-};
-
 class DDPModeTest : public testing::TestWithParam<TModeCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -24,7 +18,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TModeCase{"Gray8", true, 8}, TModeCase{"Gray16", true, 16},
                     TModeCase{"Gray32", true, 32}, TModeCase{"RGB8", false, 8},
                     TModeCase{"RGB16", false, 16}, TModeCase{"RGB32", false, 32}),
-    [](const testing::TestParamInfo<TModeCase>& info) { return info.param.Name; });
+    ModeName);
 
 TEST_P(DDPModeTest, OKWritesTheTransformOfTheWholeImage) {
   const TTestBlock input = StarFieldBlock(450, 380, GetParam().IsGray, GetParam().BitDepth);

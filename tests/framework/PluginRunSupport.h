@@ -2,6 +2,8 @@
 // product's registry key as the tests arrange and read it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <string>
@@ -9,6 +11,16 @@
 #include "DeconvolutionReference.h"
 #include "ImageFile.h"
 #include "framework/PSTypes.h"
+
+// An image mode a host hands over: gray or RGB at 8, 16 or 32 bits.
+struct TModeCase {
+  const char* Name;
+  bool IsGray;
+  int BitDepth;
+};
+inline std::string ModeName(const testing::TestParamInfo<TModeCase>& info) {
+  return info.param.Name;
+}
 
 struct TOutcome {
   int16 Result = 0;

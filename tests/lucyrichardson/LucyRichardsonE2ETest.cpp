@@ -18,12 +18,6 @@ TOutcome RunPlugin(const TTestBlock& input, const std::string& script, int padBy
 
 // ---- Every image mode: a preview, then the full run to OK
 
-struct TModeCase {
-  const char* Name;
-  bool IsGray;
-  int BitDepth;
-};
-
 class ModeTest : public testing::TestWithParam<TModeCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -31,7 +25,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TModeCase{"Gray8", true, 8}, TModeCase{"Gray16", true, 16},
                     TModeCase{"Gray32", true, 32}, TModeCase{"RGB8", false, 8},
                     TModeCase{"RGB16", false, 16}, TModeCase{"RGB32", false, 32}),
-    [](const testing::TestParamInfo<TModeCase>& info) { return info.param.Name; });
+    ModeName);
 
 TEST_P(ModeTest, FullRunWritesTheKernelsResult) {
   const TTestBlock input = StarFieldBlock(300, 260, GetParam().IsGray, GetParam().BitDepth);

@@ -16,19 +16,13 @@ TOutcome RunPlugin(const TTestBlock& input, const std::string& script, int padBy
   return ::RunPlugin(SV_MAX_ENT, input, script, padBytes);
 }
 
-struct TModeCase {
-  const char* Name;
-  bool IsGray;
-  int BitDepth;
-};
-
 class MaxEntModeTest : public testing::TestWithParam<TModeCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, MaxEntModeTest,
     testing::Values(TModeCase{"Gray8", true, 8}, TModeCase{"Gray32", true, 32},
                     TModeCase{"RGB16", false, 16}),
-    [](const testing::TestParamInfo<TModeCase>& info) { return info.param.Name; });
+    ModeName);
 
 TEST_P(MaxEntModeTest, FullRunWritesTheKernelsResult) {
   const TTestBlock input = StarFieldBlock(270, 250, GetParam().IsGray, GetParam().BitDepth);

@@ -5,66 +5,12 @@
 
 #include <windows.h>
 
+#include "WorkerRecorder.h"
+
 #include <stdexcept>
 #include <vector>
 
 namespace {
-
-struct TPosted {
-  UINT Message;
-  WPARAM ThreadID;
-};
-
-std::vector<TPosted>* gPosted = nullptr;
-
-// Records every message in the range of this plug-in's three, so that a wrong number shows.
-LRESULT CALLBACK RecordingProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-  if (message >= WM_USER && message < WM_USER + 0x100 && gPosted != nullptr) {
-    gPosted->push_back({message, wParam});
-    return 0;
-  }
-  return DefWindowProcA(wnd, message, wParam, lParam);
-}
-
-// A hidden message-only window that records the worker's messages, pumped by the test.
-class TRecorder {
- public:
-  TRecorder()
-  {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = RecordingProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "MaxEntThreadTestRecorder";
-    RegisterClassA(&wc);
-    FWnd = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           wc.hInstance, nullptr);
-    gPosted = &Posted;
-  }
-  ~TRecorder()
-  {
-    gPosted = nullptr;
-    DestroyWindow(FWnd);
-  }
-  HWND Wnd() const { return FWnd; }
-
-  // Dispatches messages (the worker's progress calls among them) until count messages have
-  // been recorded or timeoutMs has passed.
-  void PumpUntil(size_t count, DWORD timeoutMs = 10000)
-  {
-    const DWORD start = GetTickCount();
-    while (Posted.size() < count && GetTickCount() - start < timeoutMs) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-  }
-
-  std::vector<TPosted> Posted;
-
- private:
-  HWND FWnd = nullptr;
-};
 
 // A worker on a 32 x 32 pattern with a small PSF, free-on-end as the dialog makes it. The
 // caller resumes it.

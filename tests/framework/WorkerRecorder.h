@@ -1,0 +1,34 @@
+// A hidden window that records what a deconvolution worker posts to its dialog, for the
+// worker tests.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <vector>
+
+struct TPosted {
+  UINT Message;
+  WPARAM ThreadID;
+};
+
+// Records every message from WM_USER to WM_USER + 0xFF, so that a wrong number shows too.
+// One recorder at a time.
+class TRecorder {
+ public:
+  TRecorder();
+  ~TRecorder();
+  TRecorder(const TRecorder&) = delete;
+  TRecorder& operator=(const TRecorder&) = delete;
+
+  HWND Wnd() const { return FWnd; }
+
+  // Dispatches messages (the worker's progress calls among them) until count messages have
+  // been recorded or timeoutMs has passed.
+  void PumpUntil(size_t count, DWORD timeoutMs = 10000);
+
+  std::vector<TPosted> Posted;
+
+ private:
+  HWND FWnd = nullptr;
+};
