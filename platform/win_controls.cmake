@@ -1,6 +1,7 @@
 # The remaining controls of the form layer, the timer and bitmaps on screen (Windows trees).
 target_sources(platform_win PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/BitmapCanvas.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Chart.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ComboBox.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommonControls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GroupBox.cpp

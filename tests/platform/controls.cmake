@@ -3,6 +3,7 @@
 if(WIN32)
   skelvane_test(ControlsTest
     ${CMAKE_CURRENT_LIST_DIR}/BitmapCanvasTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ChartTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ComboBoxTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ListViewTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProgressBarTest.cpp

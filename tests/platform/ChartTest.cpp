@@ -1,0 +1,46 @@
+#include "platform/Chart.h"
+
+#include <gtest/gtest.h>
+
+#include "ControlsTestForm.h"
+
+namespace {
+
+TEST(ChartTest, PointsKeepAscendingXAndTheirOwnColours) {
+  TOnForm<TChart> chart("Chart1");
+  TBarSeries* series = chart->AddSeries();
+  series->SetSeriesColor(clRed);
+  series->AddXY(5, 1, "", clNone);
+  series->AddXY(2, 3, "", clBlue);
+  series->AddXY(5, 4, "", clBlack);
+  ASSERT_EQ(series->Points().size(), 3u);
+  EXPECT_EQ(series->Points()[0].X, 2);
+  EXPECT_EQ(series->Points()[1].Y, 1);  // equal X keeps the order of adding
+  EXPECT_EQ(series->Points()[2].Y, 4);
+  EXPECT_EQ(series->Points()[0].Color, clBlue);
+  EXPECT_EQ(series->Points()[1].Color, clRed);
+}
+
+// The left axis over the active series only: linear from 0 to a rounded top, logarithmic in
+// whole decades with 0 and below on the base line.
+TEST(ChartTest, LeftAxisMapsValuesLinearlyOrByDecades) {
+  TOnForm<TChart> chart("Chart1");
+  TBarSeries* counts = chart->AddSeries();
+  TBarSeries* hidden = chart->AddSeries();
+  for (int x = 0; x < 256; ++x) counts->AddXY(x, x == 10 ? 1000 : 10, "", clNone);
+  hidden->AddXY(0, 1e9, "", clNone);
+  hidden->SetActive(false);
+  const RECT plot = chart->PlotRect();
+  ASSERT_GT(plot.bottom, plot.top);
+  EXPECT_EQ(chart->ValueToPixel(0, plot), plot.bottom);
+  EXPECT_EQ(chart->ValueToPixel(1000, plot), plot.top);
+  EXPECT_EQ(chart->ValueToPixel(500, plot), (plot.top + plot.bottom + 1) / 2);
+  chart->SetLeftLogarithmic(true);
+  const RECT logPlot = chart->PlotRect();
+  EXPECT_EQ(chart->ValueToPixel(0, logPlot), logPlot.bottom);
+  EXPECT_EQ(chart->ValueToPixel(10, logPlot), logPlot.bottom);  // the lowest decade
+  EXPECT_EQ(chart->ValueToPixel(1000, logPlot), logPlot.top);
+  EXPECT_EQ(chart->ValueToPixel(100, logPlot), (logPlot.top + logPlot.bottom + 1) / 2);
+}
+
+}  // namespace
