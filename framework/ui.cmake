@@ -14,12 +14,11 @@ enable_language(RC)
 add_library(framework_ui_resources INTERFACE)
 target_sources(framework_ui_resources INTERFACE ${CMAKE_CURRENT_LIST_DIR}/res/Framework.rc)
 target_include_directories(framework_ui_resources INTERFACE ${SKELVANE_ROOT})
-# The filter dialogs' glyphs (the about button's, and the spin edits' arrows), compiled into
-# every module that contains one of the dialogs.
+# The filter dialogs' about glyph, compiled into every module that contains one of the
+# dialogs (those with spin edits link framework_kelspin_resources as well).
 add_library(framework_dialog_resources INTERFACE)
 target_sources(framework_dialog_resources INTERFACE
   ${CMAKE_CURRENT_LIST_DIR}/res/DialogGlyphs.rc)
 target_include_directories(framework_dialog_resources INTERFACE ${SKELVANE_ROOT})
-target_link_libraries(framework_dialog_resources INTERFACE framework_kelspin_resources)
 
 include(${CMAKE_CURRENT_LIST_DIR}/kelspin.cmake)

@@ -1,5 +1,6 @@
-# Win32 half of the platform layer: forms, controls, dialogs, registry.
+# Win32 half of the platform layer: forms, controls, dialogs, registry, OLE automation.
 add_library(platform_win STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/Automation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ControlName.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Controls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Dialogs.cpp
@@ -7,7 +8,8 @@ add_library(platform_win STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Registry.cpp
 )
 target_include_directories(platform_win PUBLIC ${SKELVANE_ROOT})
-target_link_libraries(platform_win PUBLIC platform_core comctl32 user32 gdi32 advapi32 shell32 ole32)
+target_link_libraries(platform_win PUBLIC platform_core comctl32 user32 gdi32 advapi32 shell32 ole32
+  oleaut32 uuid)
 include(${CMAKE_CURRENT_LIST_DIR}/win_controls.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/win_threads.cmake)
 # Threads, events, number format and the edit control live in their own list.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "DialogTestSupport.h"
+#include "DialogWatchdog.h"
 #include "FilterHost.h"
 #include "Script.h"
 #include "platform/Registry.h"
@@ -35,7 +36,14 @@ TOutcome RunPlugin(const char* path, const TTestBlock& input, const std::string&
   host.SetPadding(padBytes, padBytes);
   TScriptRunner runner(script, ArtifactDirectory());
   runner.Start();
-  const TRunReport report = RunFilter(plugin, host);
+  TRunReport report;
+  {
+    // A script that ended with the dialog still open gets a minute for a run to finish.
+    TDialogWatchdog watchdog(runner, 60000);
+    report = RunFilter(plugin, host);
+    watchdog.Disarm();
+    EXPECT_FALSE(watchdog.Fired()) << "the dialog had to be closed for the script";
+  }
   EXPECT_TRUE(runner.Wait(120000));
   EXPECT_TRUE(runner.Succeeded()) << runner.Error();
   outcome.Result = report.Result;
