@@ -141,4 +141,36 @@ TEST(PluginArtifacts, EveryPluginLoadsAsAHostExpects) {
   }
 }
 
+// The four deliverables by file: their menu names and supported-mode flags.
+TEST(PluginArtifacts, TheFourFiltersCarryTheirMenuNamesAndModes) {
+  const char* dir = std::getenv("SKELVANE_WIN32_DIR");
+  if (!dir || !*dir) GTEST_SKIP() << "SKELVANE_WIN32_DIR is not set";
+  struct TDeliverable {
+    const char* File;
+    const char* Name;
+    std::vector<uint8_t> Modes;
+  };
+  const TDeliverable deliverables[] = {
+      {"lucyrichardson/SVLucyRichardson.8bf", "Lucy Richardson Deconvolution...", {0xff, 0xc0, 0, 0}},
+      {"maxent/SVMaxEnt.8bf", "Maximum Entropy Deconvolution...", {0xff, 0xc0, 0, 0}},
+      {"ddp/SVDDP.8bf", "Digital Development Process...", {0x50, 0, 0, 0}},
+      {"statistics/SVStatistics.8bf", "Statistics...", {0xd0, 0, 0, 0}}};
+  for (const TDeliverable& deliverable : deliverables) {
+    SCOPED_TRACE(deliverable.File);
+    TPEImage pe;
+    std::string error;
+    ASSERT_TRUE(pe.LoadFromFile((fs::path(dir) / deliverable.File).string(), &error)) << error;
+    std::vector<uint8_t> pipl;
+    ASSERT_TRUE(pe.FindResource(TResourceKey::FromName("PIPL"), TResourceKey::FromId(16000),
+                                1033, pipl));
+    TPropertyList list;
+    ASSERT_TRUE(ParsePropertyList(pipl, list, &error)) << error;
+    ASSERT_EQ(list.Properties.size(), 8u);
+    const auto& name = list.Properties[1].Data;
+    ASSERT_FALSE(name.empty());
+    EXPECT_EQ(std::string(name.begin() + 1, name.begin() + name[0]), deliverable.Name);
+    EXPECT_EQ(list.Properties[4].Data, deliverable.Modes);
+  }
+}
+
 }  // namespace
