@@ -27,7 +27,7 @@ int TDeconvolutionForm::RoundToEven(long double value) {
 }
 
 TDeconvolutionForm::TDeconvolutionForm(const TDeconvolutionDesign& design)
-    : TForm(design.FormName), FDesign(design), FHelpContext(design.HelpContext) {
+    : TForm(design.FormName), FDesign(design) {
   SetCaption(design.Caption);
   SetClientSize(785, 417);
 
@@ -269,17 +269,15 @@ void TDeconvolutionForm::WaitForWorkers() {
   // until both threads are gone, so that the plug-in never returns while one runs.
   if (FProcessing && FProcessThread != nullptr) FProcessThread->Terminate();
   if (FPreviewRunning && FPreviewThread != nullptr) FPreviewThread->Terminate();
-  for (TKernelHandle* ended : {&FPreviewEnded, &FProcessEnded}) {
+  for (TKernelHandle* ended : {&FPreviewEnded, &FProcessEnded})
     while (*ended) {
       HANDLE handle = ended->Get();
       const DWORD waited = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-      if (waited == WAIT_OBJECT_0 || waited == WAIT_FAILED) {
+      if (waited == WAIT_OBJECT_0 || waited == WAIT_FAILED)
         *ended = TKernelHandle();
-        break;
-      }
-      ProcessMessages();
+      else
+        ProcessMessages();
     }
-  }
 }
 
 // ---- Preview window

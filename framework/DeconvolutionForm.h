@@ -92,7 +92,7 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   TPanel* Panel1;
   TImage* Image2;
 
-  int HelpContext() const { return FHelpContext; }
+  int HelpContext() const { return FDesign.HelpContext; }
 
   // Side of the preview window and of every preview plane.
   static constexpr int kPreviewSide = 256;
@@ -156,7 +156,6 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   void WaitForWorkers();
 
   TDeconvolutionDesign FDesign;
-  int FHelpContext;
 
   RECT FPreviewRect{};
   int FLastX = 0, FLastY = 0;

@@ -554,7 +554,6 @@ class TScriptSession {
     const std::wstring text = Widen(value);
     Send(control, EM_SETSEL, 0, -1);
     Send(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    Sync(control);
   }
 
   void SetCheckBox(HWND control, const std::string& value) {

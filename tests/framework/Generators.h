@@ -78,4 +78,9 @@ inline std::vector<float> ExtremeValues() {
 
 inline float NaN() { return std::numeric_limits<float>::quiet_NaN(); }
 
+// The samples of a plane in array order, for comparing whole planes.
+inline std::vector<float> Samples(const TDataContainer& plane) {
+  return std::vector<float>(plane.Data, plane.Data + plane.Width * plane.Height);
+}
+
 }  // namespace testgen

@@ -1,5 +1,7 @@
 #include "WorkerRecorder.h"
 
+#include "framework/DataContainer.h"
+
 namespace {
 
 std::vector<TPosted>* gPosted = nullptr;
@@ -37,4 +39,13 @@ void TRecorder::PumpUntil(size_t count, DWORD timeoutMs) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
+}
+
+void FillWorkerTestPlanes(TDataContainer& image, TDataContainer& psf) {
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      image.SetValue(x, y, ((x * 7 + y * 13) % 17 == 0) ? 1.0f : 0.05f);
+      const int dx = x < 16 ? x : 32 - x, dy = y < 16 ? y : 32 - y;
+      psf.SetValue(x, y, dx * dx + dy * dy <= 2 ? 0.2f : 0.0f);
+    }
 }

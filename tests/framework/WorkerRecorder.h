@@ -1,11 +1,17 @@
-// A hidden window that records what a deconvolution worker posts to its dialog, for the
-// worker tests.
+// For the deconvolution worker tests: a hidden window that records what a worker posts to its
+// dialog, and the small planes the workers run on.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
 #include <vector>
+
+class TDataContainer;
+
+// A 32 x 32 pattern of bright points on a faint background, and a small disc PSF centred at
+// (0, 0), both in the planes given.
+void FillWorkerTestPlanes(TDataContainer& image, TDataContainer& psf);
 
 struct TPosted {
   UINT Message;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/framework/Generators.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -33,10 +35,7 @@ Plane Clone(const TDataContainer& source)
   return plane;
 }
 
-std::vector<float> Samples(const TDataContainer& plane)
-{
-  return std::vector<float>(plane.Data, plane.Data + plane.Width * plane.Height);
-}
+using testgen::Samples;
 
 // A Gaussian of the given sigma centred at (0, 0) with circular wrap-around, summing to 1.
 Plane GaussianPSF(int width, int height, double sigma)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/framework/Generators.h"
+
 #include <windows.h>
 
 #include "WorkerRecorder.h"
@@ -21,19 +23,11 @@ TLucyRichardsonThread* MakeWorker(HWND wnd, int iterations, bool isPreview, bool
   worker->IsPreview = isPreview;
   worker->Aggressive = aggressive;
   worker->Wnd = wnd;
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) {
-      worker->Image->SetValue(x, y, ((x * 7 + y * 13) % 17 == 0) ? 1.0f : 0.05f);
-      const int dx = x < 16 ? x : 32 - x, dy = y < 16 ? y : 32 - y;
-      worker->PSF->SetValue(x, y, dx * dx + dy * dy <= 2 ? 0.2f : 0.0f);
-    }
+  FillWorkerTestPlanes(*worker->Image, *worker->PSF);
   return worker;
 }
 
-std::vector<float> Samples(const TDataContainer& plane)
-{
-  return std::vector<float>(plane.Data, plane.Data + plane.Width * plane.Height);
-}
+using testgen::Samples;
 
 // The kernel's own result for the worker's planes, computed before the worker runs.
 std::vector<float> KernelResult(const TLucyRichardsonThread& worker)

@@ -28,10 +28,7 @@ Plane Clone(const TDataContainer& source)
   return plane;
 }
 
-std::vector<float> Samples(const TDataContainer& plane)
-{
-  return std::vector<float>(plane.Data, plane.Data + plane.Width * plane.Height);
-}
+using testgen::Samples;
 
 std::vector<double> Doubles(const TDataContainer& plane)
 {
