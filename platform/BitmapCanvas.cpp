@@ -1,7 +1,10 @@
 #include "BitmapCanvas.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+
+#include "GdiObjects.h"
 
 namespace {
 
@@ -16,35 +19,19 @@ BITMAPINFO TopDownInfo(int width, int height) {
   return info;
 }
 
-// Owns a GDI bitmap handle.
-class TBitmapHandle {
- public:
-  explicit TBitmapHandle(HBITMAP handle) : FHandle(handle) {}
-  ~TBitmapHandle() {
-    if (FHandle != nullptr) DeleteObject(FHandle);
-  }
-  TBitmapHandle(const TBitmapHandle&) = delete;
-  TBitmapHandle& operator=(const TBitmapHandle&) = delete;
-  HBITMAP Get() const { return FHandle; }
-
- private:
-  HBITMAP FHandle;
-};
-
-// Owns a screen-compatible device context.
-class TScreenDC {
- public:
-  TScreenDC() : FDC(GetDC(nullptr)) {}
-  ~TScreenDC() {
-    if (FDC != nullptr) ReleaseDC(nullptr, FDC);
-  }
-  TScreenDC(const TScreenDC&) = delete;
-  TScreenDC& operator=(const TScreenDC&) = delete;
-  HDC Get() const { return FDC; }
-
- private:
-  HDC FDC;
-};
+// The pixels of a GDI bitmap as a 24-bit bitmap; GetDIBits converts any depth (16-colour
+// resources and 32-bit screen copies among them) into our rows.
+std::unique_ptr<TBitmap24> BitmapFromHandle(HDC dc, HBITMAP handle) {
+  BITMAP header{};
+  if (GetObjectA(handle, sizeof header, &header) == 0) return nullptr;
+  auto bitmap = TBitmap24::Create(header.bmWidth, std::abs(header.bmHeight));
+  if (bitmap == nullptr) return nullptr;
+  BITMAPINFO info = TopDownInfo(bitmap->Width(), bitmap->Height());
+  int rows = GetDIBits(dc, handle, 0, static_cast<UINT>(bitmap->Height()), bitmap->Bits(), &info,
+                       DIB_RGB_COLORS);
+  if (rows != bitmap->Height()) return nullptr;
+  return bitmap;
+}
 
 }  // namespace
 
@@ -75,18 +62,29 @@ void CopyRect(TBitmap24& dest, const RECT& destRect, const TBitmap24& source,
 }
 
 std::unique_ptr<TBitmap24> LoadBitmapResource(HINSTANCE module, const char* name) {
-  TBitmapHandle handle(static_cast<HBITMAP>(
+  TGdiObject<HBITMAP> handle(static_cast<HBITMAP>(
       LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (handle.Get() == nullptr) return nullptr;
-  BITMAP header{};
-  if (GetObjectA(handle.Get(), sizeof header, &header) == 0) return nullptr;
-  auto bitmap = TBitmap24::Create(header.bmWidth, header.bmHeight);
-  if (bitmap == nullptr) return nullptr;
-  // GetDIBits converts any depth (16-colour resources included) into our 24-bit rows.
-  BITMAPINFO info = TopDownInfo(bitmap->Width(), bitmap->Height());
   TScreenDC screen;
-  int rows = GetDIBits(screen.Get(), handle.Get(), 0, static_cast<UINT>(bitmap->Height()),
-                       bitmap->Bits(), &info, DIB_RGB_COLORS);
-  if (rows != bitmap->Height()) return nullptr;
-  return bitmap;
+  return BitmapFromHandle(screen.Get(), handle.Get());
+}
+
+std::unique_ptr<TBitmap24> CaptureScreen(const RECT& area) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return nullptr;
+  TScreenDC screen;
+  if (screen.Get() == nullptr) return nullptr;
+  TMemoryDC memory(screen.Get());
+  if (memory.Get() == nullptr) return nullptr;
+  TGdiObject<HBITMAP> copy(CreateCompatibleBitmap(screen.Get(), width, height));
+  if (copy.Get() == nullptr) return nullptr;
+  {
+    // The bitmap must be out of the memory DC again before GetDIBits reads it.
+    TSelection selection(memory.Get(), copy.Get());
+    if (!selection.Ok() || !BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top,
+                SRCCOPY | CAPTUREBLT))
+      return nullptr;
+  }
+  return BitmapFromHandle(screen.Get(), copy.Get());
 }

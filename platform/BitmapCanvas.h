@@ -1,5 +1,5 @@
 // 24-bit bitmaps on screen: drawing into a device context, copying rectangles between
-// bitmaps, and bitmaps loaded from a module's resources.
+// bitmaps, bitmaps loaded from a module's resources, and copies of the screen.
 #pragma once
 
 #include <windows.h>
@@ -20,3 +20,8 @@ void CopyRect(TBitmap24& dest, const RECT& destRect, const TBitmap24& source,
 // The bitmap resource name of module as a 24-bit bitmap (any colour depth of the resource),
 // or null when it cannot be found or read.
 std::unique_ptr<TBitmap24> LoadBitmapResource(HINSTANCE module, const char* name);
+
+// The pixels of area of the screen (screen coordinates, right and bottom exclusive) as they
+// are shown now, or null when the area is empty or the copy fails. Parts off the screen come
+// out as whatever the display gives there (black on the usual ones). Callable from any thread.
+std::unique_ptr<TBitmap24> CaptureScreen(const RECT& area);

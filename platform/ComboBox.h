@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
+#include "Control.h"
 
 // OnChange fires only when the user picks an item; setting ItemIndex in code never fires it.
 class TComboBox : public TControl {

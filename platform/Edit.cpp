@@ -10,18 +10,6 @@ TShiftState KeyboardShift() {
   return shift;
 }
 
-TShiftState WheelShift(WPARAM wParam) {
-  WORD keys = GET_KEYSTATE_WPARAM(wParam);
-  TShiftState shift = 0;
-  if (keys & MK_SHIFT) shift |= ssShift;
-  if (keys & MK_CONTROL) shift |= ssCtrl;
-  if (keys & MK_LBUTTON) shift |= ssLeft;
-  if (keys & MK_RBUTTON) shift |= ssRight;
-  if (keys & MK_MBUTTON) shift |= ssMiddle;
-  if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-  return shift;
-}
-
 }  // namespace
 
 TCustomEdit::TCustomEdit(TWinControl* parent, const char* name) : TCustomEdit(parent, name, 0) {}
@@ -115,9 +103,10 @@ LRESULT TCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEWHEEL: {
       int delta = GET_WHEEL_DELTA_WPARAM(wParam);
       POINT mousePos{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      const TShiftState shift = ShiftFromKeys(GET_KEYSTATE_WPARAM(wParam));
       bool handled = false;
-      if (delta < 0 && OnMouseWheelDown) OnMouseWheelDown(WheelShift(wParam), mousePos, handled);
-      if (delta > 0 && OnMouseWheelUp) OnMouseWheelUp(WheelShift(wParam), mousePos, handled);
+      if (delta < 0 && OnMouseWheelDown) OnMouseWheelDown(shift, mousePos, handled);
+      if (delta > 0 && OnMouseWheelUp) OnMouseWheelUp(shift, mousePos, handled);
       if (handled) return 0;
       break;
     }

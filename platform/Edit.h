@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "Controls.h"
+#include "Control.h"
 
 // An EDIT window. It is a windowed container too, so that a derived control can put child
 // controls inside it.

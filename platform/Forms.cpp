@@ -237,10 +237,3 @@ void SetScreenCursor(TCursor cursor) {
 THourGlass::THourGlass() : FPrevious(ScreenCursor()) { SetScreenCursor(crHourGlass); }
 
 THourGlass::~THourGlass() { SetScreenCursor(FPrevious); }
-
-HINSTANCE ModuleInstance() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ModuleInstance), &module);
-  return module;
-}

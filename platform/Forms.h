@@ -7,6 +7,7 @@
 #include <map>
 
 #include "Controls.h"
+#include "WindowClass.h"
 
 class TButton;
 
@@ -77,6 +78,3 @@ class THourGlass {
  private:
   TCursor FPrevious;
 };
-
-// The module (exe or plug-in DLL) this code is linked into: its window classes and resources.
-HINSTANCE ModuleInstance();

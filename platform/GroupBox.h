@@ -1,7 +1,7 @@
 // Group box: a container with an etched frame and its caption in the top edge.
 #pragma once
 
-#include "Controls.h"
+#include "Control.h"
 
 class TGroupBox : public TWinControl {
  public:

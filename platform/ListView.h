@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Controls.h"
+#include "Control.h"
 
 // The list keeps the font it is given (set Font() to give it its own).
 class TListView : public TControl {

@@ -1,7 +1,7 @@
 // Panel: a plain container, with a raised outer bevel or none.
 #pragma once
 
-#include "Controls.h"
+#include "Control.h"
 
 enum TBevelCut { bvNone, bvRaised, bvLowered };
 

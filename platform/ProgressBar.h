@@ -1,7 +1,7 @@
 // Progress bar over the range 0..100.
 #pragma once
 
-#include "Controls.h"
+#include "Control.h"
 
 class TProgressBar : public TControl {
  public:

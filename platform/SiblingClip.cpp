@@ -1,6 +1,6 @@
 #include "SiblingClip.h"
 
-#include "Controls.h"
+#include "Control.h"
 
 void ExcludeLaterSiblings(HDC dc, const TControl& control) {
   const TWinControl* parent = control.Parent();

@@ -2,31 +2,6 @@
 
 #include "BitmapCanvas.h"
 
-namespace {
-
-TShiftState ShiftOf(WPARAM keys) {
-  TShiftState shift = 0;
-  if (keys & MK_SHIFT) shift |= ssShift;
-  if (keys & MK_CONTROL) shift |= ssCtrl;
-  if (keys & MK_LBUTTON) shift |= ssLeft;
-  if (keys & MK_RBUTTON) shift |= ssRight;
-  if (keys & MK_MBUTTON) shift |= ssMiddle;
-  if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-  return shift;
-}
-
-TMouseButton ButtonOf(UINT msg) {
-  switch (msg) {
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP: return mbRight;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP: return mbMiddle;
-    default: return mbLeft;
-  }
-}
-
-}  // namespace
-
 TSpeedButton::TSpeedButton(TWinControl* parent, const char* name) : TControl(parent, name, true) {
   SetBounds(0, 0, 23, 22);
   CreateHandle(nullptr, WS_VISIBLE, 0, "", parent->Handle(), 0);
@@ -103,7 +78,7 @@ LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      MouseDown(ButtonOf(msg), ShiftOf(wParam), x, y);
+      MouseDown(ButtonOfMessage(msg), ShiftFromKeys(wParam), x, y);
       return 0;
     case WM_MOUSEMOVE: {
       if (!FHot) {
@@ -111,7 +86,7 @@ LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         TrackMouseEvent(&track);
       }
       SetHot(Contains(x, y));
-      MouseMove(ShiftOf(wParam), x, y);
+      MouseMove(ShiftFromKeys(wParam), x, y);
       return 0;
     }
     case WM_MOUSELEAVE:
@@ -120,7 +95,7 @@ LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      MouseUp(ButtonOf(msg), ShiftOf(wParam), x, y);
+      MouseUp(ButtonOfMessage(msg), ShiftFromKeys(wParam), x, y);
       return 0;
     case WM_CAPTURECHANGED:
       // Capture taken away (another window, a message box): the press is over, no click.

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "Bitmap24.h"
-#include "Controls.h"
+#include "Control.h"
 
 // Shows its down state while the left mouse button, pressed on it, is held with the pointer
 // over it, and raises OnClick when that button is released over it. Flat buttons show no

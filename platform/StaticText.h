@@ -1,7 +1,7 @@
 // Static text: a windowed text control of fixed size on its parent's colour.
 #pragma once
 
-#include "Controls.h"
+#include "Control.h"
 
 class TStaticText : public TControl {
  public:

@@ -1,10 +1,13 @@
 #include "Threads.h"
 
+#include "WindowClass.h"
+
 #include <float.h>
 #include <process.h>
 #include <xmmintrin.h>
 
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <system_error>
@@ -37,7 +40,6 @@ DWORD TKernelHandle::Wait(DWORD timeoutMs) const {
 namespace {
 
 const UINT kSyncMessage = WM_APP + 1;
-const char kSyncClassName[] = "SkelvaneThreadSync";
 
 // One call of Synchronize in flight: the worker waits on Done until the window has run
 // Method on its own thread.
@@ -46,13 +48,6 @@ struct TSyncRequest {
   std::exception_ptr Error;
   HANDLE Done;
 };
-
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
 
 LRESULT CALLBACK SyncWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != kSyncMessage) return DefWindowProcA(window, message, wParam, lParam);
@@ -76,7 +71,6 @@ class TSyncWindows {
     DWORD current = GetCurrentThreadId();
     for (auto& entry : FWindows)
       if (entry.first == current && IsWindow(entry.second)) DestroyWindow(entry.second);
-    if (FClassRegistered) UnregisterClassA(kSyncClassName, ThisModule());
   }
 
   HWND ForCurrentThread() {
@@ -97,22 +91,19 @@ class TSyncWindows {
 
  private:
   HWND CreateSyncWindow() {
-    if (!FClassRegistered) {
-      WNDCLASSA windowClass{};
-      windowClass.lpfnWndProc = SyncWindowProc;
-      windowClass.hInstance = ThisModule();
-      windowClass.lpszClassName = kSyncClassName;
-      FClassRegistered = RegisterClassA(&windowClass) != 0;
-    }
-    HWND window = CreateWindowExA(0, kSyncClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  ThisModule(), nullptr);
+    // Registered with the first window; a failed registration is tried again with the next.
+    if (FClass == nullptr || !FClass->Registered())
+      FClass = std::make_unique<TWindowClass>("SkelvaneThreadSync", SyncWindowProc);
+    HWND window = CreateWindowExA(0, FClass->Name(), "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  ModuleInstance(), nullptr);
     if (window == nullptr) throw std::system_error(GetLastError(), std::system_category(), "CreateWindowEx");
     return window;
   }
 
   std::mutex FLock;
   std::vector<std::pair<DWORD, HWND>> FWindows;
-  bool FClassRegistered = false;
+  // Unregistered when the object goes, after its destructor has destroyed the windows.
+  std::unique_ptr<TWindowClass> FClass;
 };
 
 TSyncWindows& SyncWindows() {

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "Controls.h"
+#include "Control.h"
 
 // tsAuto draws a tick mark below the bar every Frequency positions; tsNone draws none.
 enum TTickStyle { tsNone, tsAuto };

@@ -1,41 +1,18 @@
-#include "Controls.h"
+#include "Control.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
-#include "Bitmap24.h"
 #include "ControlName.h"
 #include "Forms.h"
 #include "GdiObjects.h"
+#include "WindowClass.h"
 
 namespace {
 
 const char kControlProperty[] = "SkelvaneControl";
-const char kWindowClass[] = "SkelvaneWindow";
 
-// Our painted window class, registered once per module and unregistered when the module
-// goes (a plug-in DLL may be unloaded and loaded again by its host).
-class TWindowClass {
- public:
-  TWindowClass(WNDPROC proc) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ModuleInstance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kWindowClass;
-    FAtom = RegisterClassExA(&wc);
-  }
-  ~TWindowClass() {
-    if (FAtom != 0) UnregisterClassA(kWindowClass, ModuleInstance());
-  }
-  TWindowClass(const TWindowClass&) = delete;
-  TWindowClass& operator=(const TWindowClass&) = delete;
-
- private:
-  ATOM FAtom = 0;
-};
+}  // namespace
 
 TShiftState ShiftFromKeys(WPARAM keys) {
   TShiftState shift = 0;
@@ -48,7 +25,15 @@ TShiftState ShiftFromKeys(WPARAM keys) {
   return shift;
 }
 
-}  // namespace
+TMouseButton ButtonOfMessage(UINT msg) {
+  switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: return mbRight;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP: return mbMiddle;
+    default: return mbLeft;
+  }
+}
 
 HCURSOR CursorHandle(TCursor cursor) {
   LPCSTR resource = IDC_ARROW;
@@ -61,103 +46,6 @@ HCURSOR CursorHandle(TCursor cursor) {
     case crDefault: break;
   }
   return LoadCursor(nullptr, resource);
-}
-
-COLORREF ColorToRGB(TColor color) {
-  if (color & kSystemColorFlag) return GetSysColor(static_cast<int>(color & 0xFF));
-  return color;
-}
-
-// ---- TFont
-
-TFont::TFont() {
-  std::strcpy(FLogFont.lfFaceName, "MS Sans Serif");
-  FLogFont.lfHeight = -11;
-  FLogFont.lfWeight = FW_NORMAL;
-  FLogFont.lfCharSet = DEFAULT_CHARSET;
-  FLogFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  FLogFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  FLogFont.lfQuality = DEFAULT_QUALITY;
-  FLogFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-}
-
-TFont::~TFont() { ReleaseHandle(); }
-
-void TFont::ReleaseHandle() const {
-  if (FHandle != nullptr) DeleteObject(FHandle);
-  FHandle = nullptr;
-}
-
-std::string TFont::Name() const { return FLogFont.lfFaceName; }
-
-void TFont::SetName(const std::string& name) {
-  LOGFONTA logFont = FLogFont;
-  std::memset(logFont.lfFaceName, 0, sizeof logFont.lfFaceName);
-  std::strncpy(logFont.lfFaceName, name.c_str(), LF_FACESIZE - 1);
-  SetLogFont(logFont);
-}
-
-void TFont::SetHeight(int height) {
-  LOGFONTA logFont = FLogFont;
-  logFont.lfHeight = height;
-  SetLogFont(logFont);
-}
-
-TFontStyles TFont::Style() const {
-  TFontStyles style = 0;
-  if (FLogFont.lfWeight >= FW_BOLD) style |= fsBold;
-  if (FLogFont.lfItalic) style |= fsItalic;
-  if (FLogFont.lfUnderline) style |= fsUnderline;
-  if (FLogFont.lfStrikeOut) style |= fsStrikeOut;
-  return style;
-}
-
-void TFont::SetStyle(TFontStyles style) {
-  LOGFONTA logFont = FLogFont;
-  logFont.lfWeight = (style & fsBold) ? FW_BOLD : FW_NORMAL;
-  logFont.lfItalic = (style & fsItalic) ? 1 : 0;
-  logFont.lfUnderline = (style & fsUnderline) ? 1 : 0;
-  logFont.lfStrikeOut = (style & fsStrikeOut) ? 1 : 0;
-  SetLogFont(logFont);
-}
-
-void TFont::SetColor(TColor color) {
-  if (color == FColor) return;
-  FColor = color;
-  Changed();
-}
-
-void TFont::SetHandle(HFONT handle) {
-  if (handle == nullptr) return;
-  LOGFONTA logFont{};
-  if (GetObjectA(handle, sizeof logFont, &logFont) == 0) return;
-  ReleaseHandle();
-  FLogFont = logFont;
-  FHandle = handle;
-  Changed();
-}
-
-HFONT TFont::Handle() const {
-  if (FHandle == nullptr) FHandle = CreateFontIndirectA(&FLogFont);
-  return FHandle;
-}
-
-void TFont::SetLogFont(const LOGFONTA& logFont) {
-  ReleaseHandle();
-  FLogFont = logFont;
-  Changed();
-}
-
-void TFont::Assign(const TFont& source) {
-  if (&source == this) return;
-  ReleaseHandle();
-  FLogFont = source.FLogFont;
-  FColor = source.FColor;
-  Changed();
-}
-
-void TFont::Changed() {
-  if (OnChange) OnChange();
 }
 
 // ---- TControl
@@ -195,11 +83,12 @@ TControl* TControl::FromHandle(HWND window) {
 
 void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, const char* text,
                             HWND parentWindow, int id) {
-  static TWindowClass ownClass(StaticWndProc);
+  // Our painted window class, registered with the first control of the module.
+  static const TWindowClass ownClass("SkelvaneWindow", StaticWndProc, LoadCursor(nullptr, IDC_ARROW));
   bool own = className == nullptr;
   // Siblings never paint over each other; the z-order decides who owns an overlap.
   if (parentWindow != nullptr) style |= WS_CHILD | WS_CLIPSIBLINGS;
-  HWND window = CreateWindowExA(exStyle, own ? kWindowClass : className, text, style, FLeft, FTop,
+  HWND window = CreateWindowExA(exStyle, own ? ownClass.Name() : className, text, style, FLeft, FTop,
                                 FWidth, FHeight, parentWindow,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 ModuleInstance(), own ? this : nullptr);
@@ -260,7 +149,7 @@ void TControl::HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-      TMouseButton button = msg == WM_LBUTTONDOWN ? mbLeft : msg == WM_RBUTTONDOWN ? mbRight : mbMiddle;
+      TMouseButton button = ButtonOfMessage(msg);
       if (OwnClass() && button == mbLeft) {
         FMouseDown = true;
         SetCapture(FHandle);
@@ -274,7 +163,7 @@ void TControl::HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-      TMouseButton button = msg == WM_LBUTTONUP ? mbLeft : msg == WM_RBUTTONUP ? mbRight : mbMiddle;
+      TMouseButton button = ButtonOfMessage(msg);
       bool clicked = false;
       if (button == mbLeft && FMouseDown) {
         FMouseDown = false;
@@ -579,215 +468,4 @@ void TWinControl::ColorChanged() {
   TControl::ColorChanged();
   for (const auto& control : FControls)
     if (control->ParentColor()) control->ColorChanged();
-}
-
-// ---- TButton
-
-TButton::TButton(TWinControl* parent, const char* name) : TControl(parent, name, false) {
-  SetBounds(0, 0, 75, 25);
-  CreateHandle("BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, "", parent->Handle(),
-               parent->NextControlId());
-}
-
-void TButton::SetDefault(bool isDefault) {
-  FDefault = isDefault;
-  SendMessageA(Handle(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-}
-
-void TButton::Click() {
-  // The form is looked up first: OnClick may end this button's life (not the form's, during
-  // a modal loop).
-  TWinControl* form = Parent();
-  while (form != nullptr && form->Parent() != nullptr) form = form->Parent();
-  int modalResult = FModalResult;
-  TControl::Click();
-  if (modalResult != mrNone)
-    if (auto* f = dynamic_cast<TForm*>(form)) f->SetModalResult(modalResult);
-}
-
-bool TButton::Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-    Click();
-    result = 0;
-    return true;
-  }
-  return TControl::Reflect(msg, wParam, lParam, result);
-}
-
-LRESULT TButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  // The button control resets its style when it gets or loses the focus under the dialog
-  // manager; a default button keeps its heavy border here.
-  if (msg == BM_SETSTYLE && FDefault && LOWORD(wParam) == BS_PUSHBUTTON)
-    wParam = BS_DEFPUSHBUTTON;
-  return TControl::WndProc(msg, wParam, lParam);
-}
-
-// ---- TCheckBox
-
-TCheckBox::TCheckBox(TWinControl* parent, const char* name) : TControl(parent, name, false) {
-  SetBounds(0, 0, 97, 17);
-  CreateHandle("BUTTON", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, "", parent->Handle(),
-               parent->NextControlId());
-}
-
-bool TCheckBox::Checked() const {
-  return SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void TCheckBox::SetChecked(bool checked) {
-  if (checked == Checked()) return;
-  SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  Click();
-}
-
-bool TCheckBox::Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-    Click();
-    result = 0;
-    return true;
-  }
-  return TControl::Reflect(msg, wParam, lParam, result);
-}
-
-// ---- TLabel
-
-TLabel::TLabel(TWinControl* parent, const char* name) : TControl(parent, name, true) {
-  CreateHandle(nullptr, WS_VISIBLE, 0, "", parent->Handle(), parent->NextControlId());
-  AdjustSize();
-}
-
-void TLabel::SetCaption(const std::string& caption) {
-  TControl::SetCaption(caption);
-  AdjustSize();
-}
-
-void TLabel::SetBounds(int left, int top, int width, int height) {
-  if (width != Width() || height != Height()) FAutoSize = false;
-  TControl::SetBounds(left, top, width, height);
-}
-
-void TLabel::SetAutoSize(bool autoSize) {
-  FAutoSize = autoSize;
-  AdjustSize();
-}
-
-void TLabel::SetWordWrap(bool wordWrap) {
-  FWordWrap = wordWrap;
-  AdjustSize();
-  Invalidate();
-}
-
-void TLabel::FontChanged() {
-  TControl::FontChanged();
-  AdjustSize();
-}
-
-void TLabel::AdjustSize() {
-  if (!FAutoSize || Handle() == nullptr) return;
-  std::string text = Caption();
-  RECT rect{0, 0, FWordWrap ? Width() : 0, 0};
-  {
-    TScreenDC screen;
-    TSelection font(screen.Get(), Font().Handle());
-    UINT format = DT_CALCRECT | DT_NOPREFIX | (FWordWrap ? DT_WORDBREAK : 0);
-    // An empty caption still takes one line's height.
-    DrawTextA(screen.Get(), text.empty() ? " " : text.c_str(), -1, &rect, format);
-  }
-  TControl::SetBounds(Left(), Top(), rect.right - rect.left, rect.bottom - rect.top);
-}
-
-void TLabel::Paint(HDC dc) {
-  TControl::Paint(dc);
-  RECT client;
-  GetClientRect(Handle(), &client);
-  std::string text = Caption();
-  TSelection font(dc, Font().Handle());
-  SetBkMode(dc, TRANSPARENT);
-  UINT format = DT_LEFT | DT_NOPREFIX | (FWordWrap ? DT_WORDBREAK : DT_SINGLELINE);
-  if (Enabled()) {
-    SetTextColor(dc, ColorToRGB(Font().Color()));
-    DrawTextA(dc, text.c_str(), -1, &client, format);
-  } else {
-    // The engraved look of disabled text.
-    RECT shifted = client;
-    OffsetRect(&shifted, 1, 1);
-    SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-    DrawTextA(dc, text.c_str(), -1, &shifted, format);
-    SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-    DrawTextA(dc, text.c_str(), -1, &client, format);
-  }
-}
-
-// ---- TShape
-
-TShape::TShape(TWinControl* parent, const char* name) : TControl(parent, name, true) {
-  SetBounds(0, 0, 65, 65);
-  CreateHandle(nullptr, WS_VISIBLE, 0, "", parent->Handle(), parent->NextControlId());
-}
-
-void TShape::SetPenColor(TColor color) {
-  FPenColor = color;
-  Invalidate();
-}
-
-void TShape::SetBrushColor(TColor color) {
-  FBrushColor = color;
-  Invalidate();
-}
-
-void TShape::Paint(HDC dc) {
-  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, ColorToRGB(FPenColor)));
-  TGdiObject<HBRUSH> brush(CreateSolidBrush(ColorToRGB(FBrushColor)));
-  TSelection penSelection(dc, pen.Get());
-  TSelection brushSelection(dc, brush.Get());
-  Rectangle(dc, 0, 0, Width(), Height());
-}
-
-// ---- TImage
-
-TImage::TImage(TWinControl* parent, const char* name) : TControl(parent, name, true) {
-  SetBounds(0, 0, 105, 105);
-  CreateHandle(nullptr, WS_VISIBLE, 0, "", parent->Handle(), parent->NextControlId());
-}
-
-TImage::~TImage() {
-  if (FIcon != nullptr) DestroyIcon(FIcon);
-}
-
-void TImage::SetPicture(std::unique_ptr<TBitmap24> picture) {
-  FPicture = std::move(picture);
-  Invalidate();
-}
-
-void TImage::SetIcon(HICON icon) {
-  if (FIcon != nullptr && FIcon != icon) DestroyIcon(FIcon);
-  FIcon = icon;
-  Invalidate();
-}
-
-void TImage::SetTransparent(bool transparent) {
-  FTransparent = transparent;
-  Invalidate();
-}
-
-void TImage::Paint(HDC dc) {
-  if (FTransparent)
-    PaintUnderneath(dc);
-  else
-    TControl::Paint(dc);
-  if (FPicture != nullptr) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = FPicture->Width();
-    info.bmiHeader.biHeight = -FPicture->Height();  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(FPicture->Width()),
-                      static_cast<DWORD>(FPicture->Height()), 0, 0, 0,
-                      static_cast<UINT>(FPicture->Height()), FPicture->Bits(), &info,
-                      DIB_RGB_COLORS);
-  } else if (FIcon != nullptr) {
-    DrawIconEx(dc, 0, 0, FIcon, 0, 0, 0, nullptr, DI_NORMAL);
-  }
 }
