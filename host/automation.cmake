@@ -2,6 +2,10 @@
 # control names it reads and the screen copies it takes come from the platform layer.
 add_library(host_automation STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Script.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScriptParser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScriptSession.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScriptCommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScriptWaits.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QueueMarker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialogWatchdog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Screenshot.cpp)
