@@ -13,12 +13,7 @@ const char kOpen[] = "window \"Digital Development Process\"\n";
 
 class DDPModeTest : public testing::TestWithParam<TModeCase> {};
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, DDPModeTest,
-    testing::Values(TModeCase{"Gray8", true, 8}, TModeCase{"Gray16", true, 16},
-                    TModeCase{"Gray32", true, 32}, TModeCase{"RGB8", false, 8},
-                    TModeCase{"RGB16", false, 16}, TModeCase{"RGB32", false, 32}),
-    ModeName);
+INSTANTIATE_TEST_SUITE_P(Modes, DDPModeTest, testing::ValuesIn(kAllModes), ModeName);
 
 TEST_P(DDPModeTest, OKWritesTheTransformOfTheWholeImage) {
   const TTestBlock input = StarFieldBlock(450, 380, GetParam().IsGray, GetParam().BitDepth);

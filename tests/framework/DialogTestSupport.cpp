@@ -15,14 +15,14 @@ std::string ArtifactDirectory() {
   return directory != nullptr ? directory : "";
 }
 
-int ShowModalWithScript(TForm& form, const std::string& script) {
+int ShowWithScript(const std::string& script, const std::function<int()>& show) {
   TScriptRunner runner(script, ArtifactDirectory());
   runner.Start();
   int result;
   {
     // A script that ended with the dialog still open gets a minute for a run to finish.
     TDialogWatchdog watchdog(runner, 60000);
-    result = form.ShowModal();
+    result = show();
     watchdog.Disarm();
     EXPECT_FALSE(watchdog.Fired()) << "the dialog had to be closed for the script";
   }
@@ -32,4 +32,8 @@ int ShowModalWithScript(TForm& form, const std::string& script) {
   EXPECT_TRUE(runner.Wait(60000));
   EXPECT_TRUE(runner.Succeeded()) << runner.Error();
   return result;
+}
+
+int ShowModalWithScript(TForm& form, const std::string& script) {
+  return ShowWithScript(script, [&form] { return form.ShowModal(); });
 }

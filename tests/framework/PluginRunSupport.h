@@ -21,6 +21,10 @@ struct TModeCase {
 inline std::string ModeName(const testing::TestParamInfo<TModeCase>& info) {
   return info.param.Name;
 }
+// Every mode a host may hand over.
+inline const TModeCase kAllModes[] = {{"Gray8", true, 8},  {"Gray16", true, 16},
+                                      {"Gray32", true, 32}, {"RGB8", false, 8},
+                                      {"RGB16", false, 16}, {"RGB32", false, 32}};
 
 struct TOutcome {
   int16 Result = 0;

@@ -5,12 +5,18 @@
 
 #include <string>
 
+#include "DeconvolutionE2EChecks.h"
 #include "LucyRichardsonRun.h"
-#include "PluginRunSupport.h"
 
 namespace {
 
-const char kOpen[] = "window \"Lucy Richardson Deconvolution\"\n";
+const TDeconvolutionPlugin kLucyRichardson = {
+    SV_LUCY_RICHARDSON, "Lucy Richardson Deconvolution", "LRPSF", "LRCurveWidth", "LRIterations",
+    [](int iterations, TPSFKind kind, float sigma) {
+      return LucyRichardsonRun(iterations, true, kind, sigma);
+    }};
+
+const std::string kOpen = OpenDialog(kLucyRichardson);
 
 TOutcome RunPlugin(const TTestBlock& input, const std::string& script, int padBytes = 0) {
   return ::RunPlugin(SV_LUCY_RICHARDSON, input, script, padBytes);
@@ -20,29 +26,19 @@ TOutcome RunPlugin(const TTestBlock& input, const std::string& script, int padBy
 
 class ModeTest : public testing::TestWithParam<TModeCase> {};
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, ModeTest,
-    testing::Values(TModeCase{"Gray8", true, 8}, TModeCase{"Gray16", true, 16},
-                    TModeCase{"Gray32", true, 32}, TModeCase{"RGB8", false, 8},
-                    TModeCase{"RGB16", false, 16}, TModeCase{"RGB32", false, 32}),
-    ModeName);
+INSTANTIATE_TEST_SUITE_P(Modes, ModeTest, testing::ValuesIn(kAllModes), ModeName);
 
 TEST_P(ModeTest, FullRunWritesTheKernelsResult) {
-  const TTestBlock input = StarFieldBlock(300, 260, GetParam().IsGray, GetParam().BitDepth);
-  const TOutcome outcome = RunPlugin(
-      input, std::string(kOpen) + "click btnPreview\nwait-enabled btnCancel 60000\n"
-                                  "click btnOK\nwait-closed 60000\n", 8);
-  EXPECT_EQ(outcome.Result, 0);
-  EXPECT_TRUE(outcome.InputUntouched);
-  EXPECT_TRUE(outcome.GuardsIntact);
-  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, LucyRichardsonRun()));
+  CheckFullRun(kLucyRichardson, StarFieldBlock(300, 260, GetParam().IsGray, GetParam().BitDepth),
+               "click btnPreview\nwait-enabled btnCancel 60000\nclick btnOK\nwait-closed 60000\n",
+               8, LucyRichardsonRun());
 }
 
 TEST(LucyRichardsonE2ETest, CancelAfterAPreviewLeavesTheImageAsItWas) {
   const TTestBlock input = StarFieldBlock(280, 300, false, 8);
   const TOutcome outcome = RunPlugin(
-      input, std::string(kOpen) + "click btnPreview\nwait-enabled btnCancel 60000\n"
-                                  "click btnCancel\nwait-closed\n");
+      input, kOpen + "click btnPreview\nwait-enabled btnCancel 60000\n"
+                     "click btnCancel\nwait-closed\n");
   EXPECT_EQ(outcome.Result, userCanceledErr);
   EXPECT_TRUE(outcome.Image.Data == input.Bytes);
 }
@@ -51,25 +47,15 @@ TEST(LucyRichardsonE2ETest, StopThenOKWritesTheCompletedRun) {
   // Enough iterations on a 1024 x 1024 plane that Stop arrives during the run.
   const TTestBlock input = StarFieldBlock(600, 520, true, 16);
   const TOutcome outcome = RunPlugin(
-      input, std::string(kOpen) + "set chkAggressive 0\nset edtIterations 400\nclick btnOK\n"
-                                  "sleep 300\nclick btnStop\n"
-                                  "wait-enabled btnCancel 60000\nexpect-text lblStatus Idle\n"
-                                  "set edtIterations 3\nclick btnOK\nwait-closed 60000\n");
+      input, kOpen + "set chkAggressive 0\nset edtIterations 400\nclick btnOK\n"
+                     "sleep 300\nclick btnStop\n"
+                     "wait-enabled btnCancel 60000\nexpect-text lblStatus Idle\n"
+                     "set edtIterations 3\nclick btnOK\nwait-closed 60000\n");
   EXPECT_EQ(outcome.Result, 0);
   EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, LucyRichardsonRun(3, false)));
 }
 
 // ---- Settings of a confirmed run
-
-struct TSettingsCase {
-  const char* Name;
-  const char* Script;  // after the dialog has opened, before OK
-  TPSFKind Kind;
-  float Sigma;
-  int Iterations;
-  DWORD SavedKind;
-  double SavedWidth;
-};
 
 class SettingsTest : public testing::TestWithParam<TSettingsCase> {};
 
@@ -84,35 +70,16 @@ INSTANTIATE_TEST_SUITE_P(
         TSettingsCase{"CauchyOfSize1_3",
                       "set grpPSF Cauchy\nset edtSigma 1.3\nset edtIterations 3\n",
                       pkCauchy, 1.3f, 3, 2, 1.2999999523162842}),
-    [](const testing::TestParamInfo<TSettingsCase>& info) { return info.param.Name; });
+    SettingsName);
 
-TEST_P(SettingsTest, RunsAndSavesWhatTheControlsHeld) {
-  const TSettingsCase& settings = GetParam();
-  TProductKey key(true);
-  const TTestBlock input = StarFieldBlock(200, 180, true, 8);
-  const TOutcome outcome = RunPlugin(
-      input, std::string(kOpen) + settings.Script + "click btnOK\nwait-closed 60000\n");
-  EXPECT_EQ(outcome.Result, 0);
-  EXPECT_TRUE(outcome.Image.Data ==
-              ReferenceFullRun(input, LucyRichardsonRun(settings.Iterations, true, settings.Kind,
-                                                        settings.Sigma)));
-  DWORD kind = 99, iterations = 0;
-  double width = 0;
-  EXPECT_TRUE(TProductKey::ReadDword("LRPSF", kind));
-  EXPECT_EQ(kind, settings.SavedKind);
-  EXPECT_TRUE(TProductKey::ReadDword("LRIterations", iterations));
-  EXPECT_EQ(iterations, static_cast<DWORD>(settings.Iterations));
-  EXPECT_TRUE(TProductKey::ReadDouble("LRCurveWidth", width));
-  EXPECT_EQ(width, settings.SavedWidth);
-  EXPECT_EQ(TProductKey::ValueCount(), 3);
-}
+TEST_P(SettingsTest, RunsAndSavesWhatTheControlsHeld) { CheckSettingsRun(kLucyRichardson, GetParam()); }
 
 TEST(LucyRichardsonE2ETest, WithoutTheKeyTheRunProceedsAndNothingIsWritten) {
   TProductKey key(false);
   const TTestBlock input = StarFieldBlock(200, 180, false, 16);
   const TOutcome outcome =
-      RunPlugin(input, std::string(kOpen) + "set edtIterations 2\nclick btnOK\n"
-                                            "wait-closed 60000\n");
+      RunPlugin(input, kOpen + "set edtIterations 2\nclick btnOK\n"
+                               "wait-closed 60000\n");
   EXPECT_EQ(outcome.Result, 0);
   EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, LucyRichardsonRun(2)));
   EXPECT_FALSE(TProductKey::Exists());

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "WorkerChecks.h"
 #include "WorkerRecorder.h"
 
 #include <stdexcept>
@@ -14,31 +15,21 @@
 
 namespace {
 
-// A worker on a 32 x 32 pattern with a small PSF, free-on-end as the dialog makes it. The
-// caller resumes it.
-TMaxEntThread* MakeWorker(HWND wnd, int iterations, bool isPreview)
-{
-  auto* worker = new TMaxEntThread(32, 32);
-  worker->SetFreeOnTerminate(true);
-  worker->Iterations = iterations;
-  worker->IsPreview = isPreview;
-  worker->Wnd = wnd;
-  FillWorkerTestPlanes(*worker->Image, *worker->PSF);
-  return worker;
-}
-
 using testgen::Samples;
 
-// The kernel's own result for the worker's planes, computed before the worker runs.
-std::vector<float> KernelResult(const TMaxEntThread& worker)
+// The worker; a run without iterations leaves an all-zero plane.
+TWorkerCase MaxEntWorker()
 {
-  TDataContainer image(32, 32), psf(32, 32);
-  for (int i = 0; i < 32 * 32; ++i) {
-    image.Data[i] = worker.Image->Data[i];
-    psf.Data[i] = worker.PSF->Data[i];
-  }
-  MaximumEntropyDeconvolve(image, psf, worker.Iterations, nullptr, nullptr);
-  return Samples(image);
+  TWorkerCase worker;
+  worker.Make = [] { return new TMaxEntThread(32, 32); };
+  worker.Kernel = [](TDataContainer& image, TDataContainer& psf, int iterations) {
+    MaximumEntropyDeconvolve(image, psf, iterations, nullptr, nullptr);
+  };
+  worker.Messages = {WM_USER + 130, WM_USER + 131, WM_USER + 132};
+  worker.NoIterationResult = [](const std::vector<float>&) {
+    return std::vector<float>(32 * 32, 0.0f);
+  };
+  return worker;
 }
 
 class DoneTest : public ::testing::TestWithParam<std::tuple<bool, int>> {};
@@ -49,72 +40,23 @@ INSTANTIATE_TEST_SUITE_P(Runs, DoneTest,
 TEST_P(DoneTest, PostsDoneMessageAndWaitsForItsEvent)
 {
   const auto [isPreview, iterations] = GetParam();
-  TRecorder recorder;
-  auto* worker = MakeWorker(recorder.Wnd(), iterations, isPreview);
-  const auto expected = KernelResult(*worker);
-  int calls = 0;
-  worker->OnProgress = [&](TThread* sender) {
-    EXPECT_EQ(sender, worker);
-    ++calls;
-  };
-  const DWORD id = worker->ThreadID();
-  const TKernelHandle ended = worker->DuplicateHandleForWait();
-  worker->Resume();
-
-  recorder.PumpUntil(1);
-  ASSERT_EQ(recorder.Posted.size(), 1u);
-  // The numbers themselves, which the dialog's message map shares: preview- and process-done.
-  EXPECT_EQ(recorder.Posted[0].Message, isPreview ? WM_USER + 131u : WM_USER + 130u);
-  EXPECT_EQ(recorder.Posted[0].ThreadID, id);
-  EXPECT_EQ(calls, iterations);
-  // Blocked on its event: the thread is still there and its result is readable.
-  EXPECT_EQ(ended.Wait(300), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_TRUE(worker->Succeeded);
-  const auto result = Samples(*worker->Image);
-  EXPECT_EQ(result, expected);
-  if (iterations == 0) {
-    EXPECT_EQ(result, std::vector<float>(32 * 32, 0.0f));
-  }
-  worker->DoneEvent.Set();
-  // The worker has freed itself; the duplicated handle still tells its end.
-  EXPECT_EQ(ended.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
-  recorder.PumpUntil(2, 200);
-  EXPECT_EQ(recorder.Posted.size(), 1u);
+  CheckDoneRun(MaxEntWorker(), isPreview, iterations);
 }
 
-// Terminate requested by progress call k of 5; 5 means during the last iteration.
+// Terminate requested by progress call k of 5; 5 means during the last iteration. The next
+// iteration sees the request at its start, before any progress call of its own.
 class StopTest : public ::testing::TestWithParam<int> {};
 INSTANTIATE_TEST_SUITE_P(Calls, StopTest, ::testing::Values(1, 3, 5));
 
 TEST_P(StopTest, PostsStoppedAndEndsWithoutWaiting)
 {
-  const int stopAt = GetParam();
-  TRecorder recorder;
-  auto* worker = MakeWorker(recorder.Wnd(), 5, false);
-  int calls = 0;
-  worker->OnProgress = [&](TThread* sender) {
-    if (++calls == stopAt) sender->Terminate();
-  };
-  const DWORD id = worker->ThreadID();
-  const TKernelHandle ended = worker->DuplicateHandleForWait();
-  worker->Resume();
-
-  recorder.PumpUntil(1);
-  ASSERT_EQ(recorder.Posted.size(), 1u);
-  EXPECT_EQ(recorder.Posted[0].Message, WM_USER + 132u);  // process-stopped
-  EXPECT_EQ(recorder.Posted[0].ThreadID, id);
-  // The next iteration saw the request at its start, before any progress call of its own.
-  EXPECT_EQ(calls, stopAt);
-  // Nobody sets the event: the thread ends on its own.
-  EXPECT_EQ(ended.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
-  recorder.PumpUntil(2, 200);
-  EXPECT_EQ(recorder.Posted.size(), 1u);
+  CheckStoppedRun(MaxEntWorker(), GetParam());
 }
 
 TEST(MaxEntThreadTest, ExceptionFromProgressStillEndsWithDoneMessage)
 {
   TRecorder recorder;
-  auto* worker = MakeWorker(recorder.Wnd(), 5, true);
+  auto* worker = MakeWorker(MaxEntWorker(), recorder.Wnd(), 5, true);
   const auto observed = Samples(*worker->Image);
   int calls = 0;
   worker->OnProgress = [&](TThread*) {

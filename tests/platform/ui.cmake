@@ -10,3 +10,7 @@ target_link_libraries(FormsTest PRIVATE ui_test_support)
 skelvane_test(RegistryTest ${CMAKE_CURRENT_LIST_DIR}/RegistryTest.cpp)
 target_link_libraries(RegistryTest PRIVATE platform_win)
 set_tests_properties(RegistryTest PROPERTIES RESOURCE_LOCK SkelvaneRegistry)
+
+# The late-binding layer against a recording IDispatch and Wine's own automation server.
+skelvane_test(OleAutomationTest ${CMAKE_CURRENT_LIST_DIR}/AutomationTest.cpp)
+target_link_libraries(OleAutomationTest PRIVATE platform_win)

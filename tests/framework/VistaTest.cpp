@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "DialogWatchdog.h"
-#include "Script.h"
+#include "DialogTestSupport.h"
 #include "UiTestSupport.h"
 #include "framework/Vista.h"
 #include "platform/Forms.h"
@@ -212,25 +211,6 @@ INSTANTIATE_TEST_SUITE_P(Lengths, TaskTextLengthTest,
                          [](const ::testing::TestParamInfo<TLengthCase>& info) {
                            return std::string(info.param.Label);
                          });
-
-// Runs show() under a dialog script with a watchdog that ends the dialog when the script fails.
-int ShowWithScript(const std::string& script, const std::function<int()>& show) {
-  TScriptRunner runner(script, ArtifactPath(""));
-  runner.Start();
-  int result;
-  {
-    TDialogWatchdog watchdog(runner, 60000);
-    result = show();
-    watchdog.Disarm();
-    EXPECT_FALSE(watchdog.Fired()) << "the dialog had to be closed for the script";
-  }
-  MSG quit;
-  while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-  EXPECT_TRUE(runner.Wait(60000));
-  EXPECT_TRUE(runner.Succeeded()) << runner.Error();
-  return result;
-}
 
 TEST(TaskMessageDlg, ClosingADialogWithCancelGivesCancel) {
   int result = ShowWithScript("window \"Error\"\nclose\nwait-closed\n", [] {
