@@ -4,12 +4,8 @@
 # Windows code for execution under 64-bit Wine).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-jobs=$(nproc)
-configure() { # tree, extra cmake arguments...
-  local tree=$1; shift
-  [ -f "$root/build/$tree/build.ninja" ] || cmake -S "$root" -B "$root/build/$tree" -G Ninja "$@" >/dev/null
-  cmake --build "$root/build/$tree" -j "$jobs"
-}
-configure native -DSKELVANE_WIN32_DIR="$root/build/win32"
-configure win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-i686.cmake" -DSKELVANE_TOOLS_DIR="$root/build/native/tools"
-configure win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-x86_64.cmake" -DSKELVANE_TOOLS_DIR="$root/build/native/tools"
+. "$root/scripts/trees.sh"
+for tree in native win32 win64; do
+  configure_tree "$tree"
+  cmake --build "$root/build/$tree" -j "$(nproc)"
+done
