@@ -260,6 +260,8 @@ bool TfrmDDP::ApplyGray() {
     if (result == nullptr) return false;
     GrayContainerToHost(*result, FOutData, FBitDepth, FRowBytes, FScaleGray, 0, 0, FImageWidth,
                         FImageHeight);
+    RestoreNonFiniteSamples(FInData, FOutData, FBitDepth, FImageWidth, FImageHeight, FIsGray,
+                            FRowBytes);
     return true;
   });
 }
@@ -272,6 +274,8 @@ bool TfrmDDP::ApplyRGB() {
     if (result == nullptr) return false;
     RGBContainerToHost(*result, FOutData, FBitDepth, FRowBytes, FScaleRGB, 0, 0, FImageWidth,
                        FImageHeight);
+    RestoreNonFiniteSamples(FInData, FOutData, FBitDepth, FImageWidth, FImageHeight, FIsGray,
+                            FRowBytes);
     return true;
   });
 }

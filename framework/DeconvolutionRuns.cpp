@@ -284,6 +284,8 @@ void TDeconvolutionForm::WMProcessDone() {
     else
       YUVToHost(*worker->Image, *FProcessU, *FProcessV, FOutData, FBitDepth, FRowBytes, FScaleRGB,
                 FOffsetX, FOffsetY, FRegionWidth, FRegionHeight);
+    RestoreNonFiniteSamples(FInData, FOutData, FBitDepth, FImageWidth, FImageHeight, FIsGray,
+                            FRowBytes);
   }
   FProcessU.reset();
   FProcessV.reset();

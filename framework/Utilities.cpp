@@ -50,6 +50,12 @@ float ReadSample(const std::uint8_t* p, int bitDepth) {
   }
 }
 
+// A sample divided by the normalisation factor; one that is not finite counts as 0.
+float NormalizedSample(float value, float factor) {
+  if (!std::isfinite(value)) return 0.0f;
+  return static_cast<float>(static_cast<double>(value) / factor);
+}
+
 // Scale, then the lower bound (which also takes NaN), then the upper bound, then round: every
 // stored integer lies in the depth's range.
 template <int Depth>
@@ -350,18 +356,20 @@ std::unique_ptr<TDataContainerRGB> HostToRGBContainer(const void* InData, int Bi
 }
 
 // The running maximum starts far below any sample and is replaced only by a strictly greater
-// value, so NaN never becomes the factor.
+// finite value. A sample that is not finite (NaN marks a blank, an infinity an overflow) takes
+// no part in the maximum and becomes 0: one such sample would otherwise make the factor
+// infinite or spread NaN through every transform of the plane.
 float NormalizeGray(TDataContainer& Image) {
   float m = -2e32f;
   for (int y = 0; y < Image.Height; ++y)
     for (int x = 0; x < Image.Width; ++x) {
       const float v = Image.GetValue(x, y);
-      if (v > m) m = v;
+      if (v > m && std::isfinite(v)) m = v;
     }
   if (m == 0.0f) m = 1.0f;
   for (int y = 0; y < Image.Height; ++y)
     for (int x = 0; x < Image.Width; ++x)
-      Image.SetValue(x, y, static_cast<float>(static_cast<double>(Image.GetValue(x, y)) / m));
+      Image.SetValue(x, y, NormalizedSample(Image.GetValue(x, y), m));
   return m;
 }
 
@@ -371,22 +379,37 @@ float NormalizeRGB(TDataContainerRGB& Image) {
   for (int y = 0; y < Image.Height; ++y)
     for (int x = 0; x < Image.Width; ++x) {
       Image.GetPixel(x, y, p);
-      if (p.R > mr) mr = p.R;
-      if (p.G > mg) mg = p.G;
-      if (p.B > mb) mb = p.B;
+      if (p.R > mr && std::isfinite(p.R)) mr = p.R;
+      if (p.G > mg && std::isfinite(p.G)) mg = p.G;
+      if (p.B > mb && std::isfinite(p.B)) mb = p.B;
     }
   float m = mr;
   if (mg > m) m = mg;
   if (mb > m) m = mb;
   if (m == 0.0f) m = 1.0f;
-  const double dm = m;
   for (int y = 0; y < Image.Height; ++y)
     for (int x = 0; x < Image.Width; ++x) {
       Image.GetPixel(x, y, p);
-      p = {static_cast<float>(p.R / dm), static_cast<float>(p.G / dm), static_cast<float>(p.B / dm)};
+      p = {NormalizedSample(p.R, m), NormalizedSample(p.G, m), NormalizedSample(p.B, m)};
       Image.SetPixel(x, y, p);
     }
   return m;
+}
+
+void RestoreNonFiniteSamples(const void* InData, void* OutData, int BitDepth, int ImageWidth,
+                             int ImageHeight, bool IsGray, int RowBytes) {
+  if (BitDepth != 32 || InData == nullptr || OutData == nullptr) return;
+  if (ImageWidth <= 0 || ImageHeight <= 0) return;
+  const int channels = IsGray ? 1 : 3;
+  const std::ptrdiff_t stride = RowStride(RowBytes, ImageWidth, channels, 4);
+  if (stride == 0) return;
+  const std::uint8_t* in = static_cast<const std::uint8_t*>(InData);
+  std::uint8_t* out = static_cast<std::uint8_t*>(OutData);
+  for (int y = 0; y < ImageHeight; ++y)
+    for (std::ptrdiff_t s = 0; s < static_cast<std::ptrdiff_t>(ImageWidth) * channels; ++s) {
+      const std::ptrdiff_t at = y * stride + 4 * s;
+      if (!std::isfinite(ReadSample(in + at, 32))) std::memcpy(out + at, in + at, 4);
+    }
 }
 
 bool YUVToHost(const TDataContainer& Y, const TDataContainer& U, const TDataContainer& V, void* OutData,

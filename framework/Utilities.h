@@ -53,7 +53,8 @@ std::unique_ptr<TDataContainer> HostToGrayContainer(const void* InData, int BitD
 std::unique_ptr<TDataContainerRGB> HostToRGBContainer(const void* InData, int BitDepth, int ImageWidth,
                                                       int ImageHeight, int RowBytes);
 
-// Divide the plane by its maximum (an exact 0 counts as 1) and return that factor.
+// Divide the plane by its maximum (an exact 0 counts as 1) and return that factor. Samples that
+// are not finite take no part in the maximum and become 0.
 float NormalizeGray(TDataContainer& Image);
 // One factor for all three channels: the largest of their maxima.
 float NormalizeRGB(TDataContainerRGB& Image);
@@ -69,3 +70,10 @@ bool GrayContainerToHost(const TDataContainer& Source, void* OutData, int BitDep
                          int OffsetX, int OffsetY, int ImageWidth, int ImageHeight);
 bool RGBContainerToHost(const TDataContainerRGB& Source, void* OutData, int BitDepth, int RowBytes, float Scale,
                         int OffsetX, int OffsetY, int ImageWidth, int ImageHeight);
+
+// After a write-back of a 32-bit image: every input sample that is not finite is copied to its
+// place in the output block, so that a blank (NaN) stays blank and an infinity stays as the
+// host gave it; the filter computed those positions as 0. 8- and 16-bit blocks, a null block
+// and a RowBytes too small for one row are left alone.
+void RestoreNonFiniteSamples(const void* InData, void* OutData, int BitDepth, int ImageWidth,
+                             int ImageHeight, bool IsGray, int RowBytes);

@@ -27,13 +27,17 @@ float Sum(const TDataContainer& plane)
   return total;
 }
 
-// A zero sample (either sign) or NaN becomes 1.0, the top of the normalised range: the
-// logarithm of the update then sees a positive value, and the flux total counts it as bright.
+// A sample of 0 (either sign) has no logarithm, and neither has a sample that is not finite,
+// which the run counts as 0 too. Such a sample takes a small positive value instead,
+// kMaxEntZeroSample = 2^-20 of the normalised range. Its logarithm is finite (about -13.9),
+// and what the run makes of it stays dark: even the largest factor the write-back multiplies by
+// (65535 for 16 bits) turns 2^-20 into 0.0625, which is stored as 0. A value of 10^-4 already
+// lights clipped 16-bit sky; 1.0, the top of the range, turns it white.
 void ReplaceZeroSamples(TDataContainer& image)
 {
   const int count = Count(image);
   for (int i = 0; i < count; ++i)
-    if (image.Data[i] == 0.0f || std::isnan(image.Data[i])) image.Data[i] = 1.0f;
+    if (image.Data[i] == 0.0f || !std::isfinite(image.Data[i])) image.Data[i] = kMaxEntZeroSample;
 }
 
 // PSF and K := PSF / sum(PSF). A sum of 0 gives infinities or NaN, which the run carries on.

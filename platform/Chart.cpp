@@ -118,6 +118,35 @@ void TChart::XRange(double& low, double& high) const {
   }
 }
 
+double TChart::BarWidth() const {
+  double width = 0;
+  for (const auto& series : FSeries) {
+    if (!series->Active()) continue;
+    const std::vector<TBarPoint>& points = series->Points();
+    for (size_t i = 1; i < points.size(); ++i) {
+      const double gap = points[i].X - points[i - 1].X;
+      if (gap > 0 && (width == 0 || gap < width)) width = gap;
+    }
+  }
+  // A series of one X value (or none) has no spacing: one X unit.
+  return width > 0 ? width : 1;
+}
+
+void TChart::XSlots(double& first, double& width, int& count) const {
+  double last;
+  XRange(first, last);
+  width = BarWidth();
+  count = static_cast<int>(std::lround((last - first) / width)) + 1;
+}
+
+void TChart::AxisXRange(double& low, double& high) const {
+  double first, width;
+  int count;
+  XSlots(first, width, count);
+  low = first - width / 2;
+  high = low + count * width;
+}
+
 void TChart::ValueRange(double& low, double& high) const {
   double top = 0, smallestPositive = 0;
   for (const auto& series : FSeries) {
@@ -129,8 +158,13 @@ void TChart::ValueRange(double& low, double& high) const {
     }
   }
   if (FLeftAxis.Logarithmic) {
-    // Whole decades, from the one holding the smallest positive value.
-    low = smallestPositive > 0 ? std::pow(10.0, std::floor(std::log10(smallestPositive))) : 1;
+    // Whole decades, from the one below the smallest positive value: a value on the base line
+    // would have no height, and on a count axis the smallest count is often 1, a decade.
+    low = 1;
+    if (smallestPositive > 0) {
+      low = std::pow(10.0, std::floor(std::log10(smallestPositive)));
+      while (low >= smallestPositive) low /= 10;
+    }
     high = top > low ? std::pow(10.0, std::ceil(std::log10(top))) : low * 10;
   } else {
     low = 0;
@@ -151,6 +185,45 @@ int TChart::ValueToPixel(double y, const RECT& plot) const {
     share = (y - low) / (high - low);
   share = std::clamp(share, 0.0, 1.0);
   return plot.bottom - static_cast<int>(std::lround(share * height));
+}
+
+int TChart::XToPixel(double x, const RECT& plot) const {
+  double low, high;
+  AxisXRange(low, high);
+  const double share = (x - low) / (high - low);
+  return plot.left + static_cast<int>(std::lround(share * (plot.right - plot.left)));
+}
+
+bool TChart::BarRect(const TBarPoint& point, const RECT& plot, RECT& bar) const {
+  double first, width;
+  int count;
+  XSlots(first, width, count);
+  // The bar fills the slot nearest to its X. Its edges come from the slot's index, not from
+  // its X, so that the right edge of one bar is exactly the left edge of the next, whatever
+  // the rounding of the X values: no gaps and no overlaps.
+  const double slot = std::nearbyint((point.X - first) / width);
+  const double slotPx = static_cast<double>(plot.right - plot.left) / count;
+  bar.left = plot.left + static_cast<LONG>(std::lround(slot * slotPx));
+  bar.right = std::max<LONG>(bar.left + 1, plot.left + static_cast<LONG>(std::lround((slot + 1) * slotPx)));
+  bar.bottom = plot.bottom;
+  bar.top = plot.bottom;
+  if (!(point.Y > 0)) return false;
+  bar.top = std::min<LONG>(ValueToPixel(point.Y, plot), plot.bottom - 1);
+  return true;
+}
+
+std::vector<TAxisTick> TChart::BottomTicks(const RECT& plot) const {
+  double low, high, axisLow, axisHigh;
+  XRange(low, high);
+  AxisXRange(axisLow, axisHigh);
+  // Steps over the points' range; multiples of the step, so that no sum drifts off a label.
+  const double step = NiceStep(high > low ? high - low : axisHigh - axisLow, 5);
+  std::vector<TAxisTick> ticks;
+  for (double k = std::ceil(axisLow / step); k * step <= axisHigh; ++k) {
+    const double value = k * step;
+    ticks.push_back({value, XToPixel(value, plot), AxisLabel(value == 0 ? 0.0 : value)});
+  }
+  return ticks;
 }
 
 RECT TChart::PlotRect() const {
@@ -182,24 +255,15 @@ void TChart::Paint(HDC dc) {
   FillRect(dc, &plot, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
   // Bars first, so that the axes lie on top of their edges.
-  double xLow, xHigh;
-  XRange(xLow, xHigh);
-  const double slot = (plot.right - plot.left) / (xHigh - xLow + 1);
   for (const auto& series : FSeries) {
     if (!series->Active()) continue;
     TGdiObject<HBRUSH> outline(CreateSolidBrush(ColorToRGB(series->OutlineColor())));
     for (const TBarPoint& point : series->Points()) {
-      const int top = ValueToPixel(point.Y, plot);
-      if (top >= plot.bottom) continue;
       RECT bar;
-      bar.left = plot.left + static_cast<int>(std::floor((point.X - xLow) * slot));
-      bar.right = std::max<LONG>(bar.left + 1,
-                                 plot.left + static_cast<LONG>(std::floor((point.X - xLow + 1) * slot)));
-      bar.top = top;
-      bar.bottom = plot.bottom;
+      if (!BarRect(point, plot, bar)) continue;
       TGdiObject<HBRUSH> fill(CreateSolidBrush(ColorToRGB(point.Color)));
       FillRect(dc, &bar, fill.Get());
-      if (bar.right - bar.left > 2) FrameRect(dc, &bar, outline.Get());
+      if (bar.right - bar.left > 2 && bar.bottom - bar.top > 2) FrameRect(dc, &bar, outline.Get());
     }
   }
 
@@ -227,15 +291,13 @@ void TChart::Paint(HDC dc) {
     TextOutA(dc, plot.left - kTickPx - 1, y - lineHeight / 2, text.c_str(),
              static_cast<int>(text.size()));
   }
-  // Bottom axis: ticks and labels at steps over the X range.
+  // Bottom axis: ticks and labels at their values.
   SetTextAlign(dc, TA_CENTER | TA_TOP);
-  const double xStep = NiceStep(xHigh - xLow + 1, 5);
-  for (double x = std::ceil(xLow / xStep) * xStep; x <= xHigh; x += xStep) {
-    const int px = plot.left + static_cast<int>(std::lround((x - xLow + 0.5) * slot));
-    MoveToEx(dc, px, plot.bottom, nullptr);
-    LineTo(dc, px, plot.bottom + kTickPx);
-    const std::string text = AxisLabel(x);
-    TextOutA(dc, px, plot.bottom + kTickPx, text.c_str(), static_cast<int>(text.size()));
+  for (const TAxisTick& tick : BottomTicks(plot)) {
+    MoveToEx(dc, tick.Pixel, plot.bottom, nullptr);
+    LineTo(dc, tick.Pixel, plot.bottom + kTickPx);
+    TextOutA(dc, tick.Pixel, plot.bottom + kTickPx, tick.Text.c_str(),
+             static_cast<int>(tick.Text.size()));
   }
   // Titles: the bottom one centred below the labels, the left one turned upright.
   const std::string& bottomTitle = FBottomAxis.Title;

@@ -49,6 +49,13 @@ struct TChartAxis {
   bool Logarithmic = false;
 };
 
+// A labelled tick of an axis: its value, its pixel along the axis and its text.
+struct TAxisTick {
+  double Value;
+  int Pixel;
+  std::string Text;
+};
+
 class TChart : public TControl {
  public:
   TChart(TWinControl* parent, const char* name);
@@ -71,6 +78,17 @@ class TChart : public TControl {
   // The vertical pixel of value y on the left axis within plot; values a logarithmic axis
   // cannot show (0 and below) lie on its base line.
   int ValueToPixel(double y, const RECT& plot) const;
+  // The horizontal pixel of value x on the bottom axis within plot.
+  int XToPixel(double x, const RECT& plot) const;
+  // The rectangle of a point's bar within plot: as wide as the smallest distance between the X
+  // values of the shown series and centred on the slot of that width nearest to its X, so that
+  // evenly spaced bars sit at their X and fill the plot edge to edge whatever the X range; at
+  // least one pixel wide, and at least one pixel high for every value above 0, on either left
+  // axis. False, with the bar's columns still given, for a point that draws nothing (a value
+  // of 0 or below).
+  bool BarRect(const TBarPoint& point, const RECT& plot, RECT& bar) const;
+  // The labelled ticks of the bottom axis within plot, at round values inside its range.
+  std::vector<TAxisTick> BottomTicks(const RECT& plot) const;
 
  protected:
   void Paint(HDC dc) override;
@@ -78,7 +96,15 @@ class TChart : public TControl {
  private:
   // The left axis' range for the active series.
   void ValueRange(double& low, double& high) const;
+  // The smallest and largest X of the active series.
   void XRange(double& low, double& high) const;
+  // The width of one bar in X units: the smallest distance between neighbouring X values.
+  double BarWidth() const;
+  // The bottom axis in slots of one bar's width: the X of the first slot's centre (the
+  // smallest X), the width and the number of slots up to the largest X.
+  void XSlots(double& first, double& width, int& count) const;
+  // The bottom axis' range: the slots from edge to edge.
+  void AxisXRange(double& low, double& high) const;
 
   std::vector<std::unique_ptr<TBarSeries>> FSeries;
   TChartAxis FBottomAxis, FLeftAxis;

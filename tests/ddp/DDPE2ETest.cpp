@@ -27,6 +27,23 @@ TEST_P(DDPModeTest, OKWritesTheTransformOfTheWholeImage) {
   EXPECT_TRUE(outcome.Image.Data == ReferenceApply(input, {7, 30, 5}));
 }
 
+// A blank (NaN) or an infinity spoils nothing: the rest of the image is transformed as if they
+// were 0, and they stay where they were.
+class DDPNonFiniteTest : public testing::TestWithParam<TModeCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Modes, DDPNonFiniteTest,
+                         testing::Values(TModeCase{"Gray32", true, 32}, TModeCase{"RGB32", false, 32}),
+                         ModeName);
+
+TEST_P(DDPNonFiniteTest, NonFiniteSamplesCountAsZeroAndStayAsTheyWere) {
+  const TTestBlock input = WithNonFiniteSamples(StarFieldBlock(150, 120, GetParam().IsGray, 32));
+  const TOutcome outcome = RunPlugin(
+      SV_DDP, input, std::string(kOpen) + "set cmbEdge Medium\nclick btnOK\nwait-closed 60000\n", 8);
+  EXPECT_EQ(outcome.Result, 0);
+  EXPECT_TRUE(outcome.Image.Data ==
+              NonFiniteRestored(ReferenceApply(WithNonFiniteAsZero(input), {5, 50, 0}), input));
+}
+
 TEST(DDPE2ETest, CancelAfterChangingTheSettingsLeavesTheImage) {
   const TTestBlock input = StarFieldBlock(120, 90, false, 16);
   const TOutcome outcome =

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -171,26 +172,31 @@ TEST(ConversionTest, AllZeroImageGivesFactorOneAndWritesZeros) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(out.Get(x, y, 0), 0.0);
 }
 
-TEST(ConversionTest, NormalizeRGBDividesAllChannelsByTheLargestMaximum) {
+// Samples that are not finite take no part in the maximum and count as 0.
+TEST(ConversionTest, NormalizeRGBDividesAllChannelsByTheLargestFiniteMaximum) {
   TDataContainerRGB rgb(2, 1);
   rgb.SetPixel(0, 0, {50.0f, 200.0f, 10.0f});
-  rgb.SetPixel(1, 0, {testgen::NaN(), 100.0f, 20.0f});
+  rgb.SetPixel(1, 0, {testgen::NaN(), 100.0f, std::numeric_limits<float>::infinity()});
   EXPECT_EQ(NormalizeRGB(rgb), 200.0f);
   TPixelRGB p;
   rgb.GetPixel(0, 0, p);
   EXPECT_EQ(p.R, 0.25f);
   EXPECT_EQ(p.G, 1.0f);
   EXPECT_EQ(p.B, 0.05f);
+  rgb.GetPixel(1, 0, p);
+  EXPECT_EQ(p.R, 0.0f);
+  EXPECT_EQ(p.B, 0.0f);
 }
 
-TEST(ConversionTest, NormalizeKeepsNegativeFactorAndIgnoresNaN) {
-  TDataContainer plane(3, 1);
+TEST(ConversionTest, NormalizeKeepsNegativeFactorAndTakesNonFiniteSamplesAsZero) {
+  TDataContainer plane(5, 1);
   plane.SetValue(0, 0, -4.0f);
   plane.SetValue(1, 0, testgen::NaN());
   plane.SetValue(2, 0, -2.0f);
+  plane.SetValue(3, 0, std::numeric_limits<float>::infinity());
+  plane.SetValue(4, 0, -std::numeric_limits<float>::infinity());
   EXPECT_EQ(NormalizeGray(plane), -2.0f);
-  EXPECT_EQ(plane.GetValue(0, 0), 2.0f);
-  EXPECT_EQ(plane.GetValue(2, 0), 1.0f);
+  EXPECT_EQ(testgen::Samples(plane), (std::vector<float>{2.0f, 0.0f, 1.0f, 0.0f, 0.0f}));
 }
 
 TEST(ConversionTest, WriteFromOffsetTakesPlaneRegion) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "DialogTestSupport.h"
 #include "DialogWatchdog.h"
@@ -21,7 +23,54 @@ THostImageFile ToHostImage(const TTestBlock& block) {
   return image;
 }
 
+// The byte offset of sample c of pixel (x, y) in a 32-bit block.
+size_t SampleOffset(const TTestBlock& block, int x, int y, int c) {
+  return static_cast<size_t>(y) * block.RowBytes + 4 * (static_cast<size_t>(x) * (block.IsGray ? 1 : 3) + c);
+}
+
+void PutSample(TTestBlock& block, int x, int y, int c, float value) {
+  std::memcpy(block.Bytes.data() + SampleOffset(block, x, y, c), &value, 4);
+}
+
+// Where WithNonFiniteSamples puts its samples: spread over the image, one near a corner.
+struct TPlacedSample {
+  double X, Y;
+  int Channel;
+  float Value;
+};
+
+std::vector<TPlacedSample> NonFinitePlaces() {
+  const float inf = std::numeric_limits<float>::infinity();
+  return {{0.1, 0.2, 0, std::numeric_limits<float>::quiet_NaN()}, {0.5, 0.4, 1, inf},
+          {0.0, 0.9, 2, -inf}};
+}
+
+TTestBlock Placed(const TTestBlock& block, bool zero) {
+  TTestBlock result = block;
+  for (const TPlacedSample& p : NonFinitePlaces())
+    PutSample(result, static_cast<int>(p.X * (block.Width - 1)), static_cast<int>(p.Y * (block.Height - 1)),
+              block.IsGray ? 0 : p.Channel, zero ? 0.0f : p.Value);
+  return result;
+}
+
 }  // namespace
+
+TTestBlock WithNonFiniteSamples(const TTestBlock& block) { return Placed(block, false); }
+
+TTestBlock WithNonFiniteAsZero(const TTestBlock& block) { return Placed(block, true); }
+
+std::vector<uint8_t> NonFiniteRestored(std::vector<uint8_t> output, const TTestBlock& input) {
+  const int channels = input.IsGray ? 1 : 3;
+  for (int y = 0; y < input.Height; ++y)
+    for (int x = 0; x < input.Width; ++x)
+      for (int c = 0; c < channels; ++c) {
+        const size_t at = SampleOffset(input, x, y, c);
+        float v;
+        std::memcpy(&v, input.Bytes.data() + at, 4);
+        if (!std::isfinite(v)) std::memcpy(output.data() + at, &v, 4);
+      }
+  return output;
+}
 
 TOutcome RunPlugin(const char* path, const TTestBlock& input, const std::string& script,
                    int padBytes) {

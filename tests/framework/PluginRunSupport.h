@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "DeconvolutionReference.h"
 #include "ImageFile.h"
@@ -37,6 +38,14 @@ struct TOutcome {
 // of row padding in both blocks (hosts pad rows in whole samples).
 TOutcome RunPlugin(const char* path, const TTestBlock& input, const std::string& script,
                    int padBytes = 0);
+
+// A 32-bit block with a NaN (a blank), +inf and -inf put among its samples, in channels 0, 1
+// and 2 of an RGB block; and the same block with those samples at 0.
+TTestBlock WithNonFiniteSamples(const TTestBlock& block);
+TTestBlock WithNonFiniteAsZero(const TTestBlock& block);
+// What a run must write for such a block: output (the run on the block with those samples at
+// 0) with every non-finite sample of input copied to its place.
+std::vector<uint8_t> NonFiniteRestored(std::vector<uint8_t> output, const TTestBlock& input);
 
 // The product key exists for the lifetime of the object (or, with exists false, is absent).
 class TProductKey {

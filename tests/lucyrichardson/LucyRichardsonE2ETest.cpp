@@ -34,6 +34,16 @@ TEST_P(ModeTest, FullRunWritesTheKernelsResult) {
                8, LucyRichardsonRun());
 }
 
+// A blank (NaN) or an infinity spoils nothing: the rest of the image is deconvolved as if they
+// were 0, and they stay where they were.
+TEST(LucyRichardsonE2ETest, NonFiniteSamplesCountAsZeroAndStayAsTheyWere) {
+  const TTestBlock input = WithNonFiniteSamples(StarFieldBlock(300, 260, true, 32));
+  const TOutcome outcome = RunPlugin(input, std::string(kOpen) + "click btnOK\nwait-closed 60000\n", 8);
+  EXPECT_EQ(outcome.Result, 0);
+  EXPECT_TRUE(outcome.Image.Data ==
+              NonFiniteRestored(ReferenceFullRun(WithNonFiniteAsZero(input), LucyRichardsonRun()), input));
+}
+
 TEST(LucyRichardsonE2ETest, CancelAfterAPreviewLeavesTheImageAsItWas) {
   const TTestBlock input = StarFieldBlock(280, 300, false, 8);
   const TOutcome outcome = RunPlugin(

@@ -35,6 +35,17 @@ TEST_P(MaxEntModeTest, FullRunWritesTheKernelsResult) {
                4, MaxEntRun(6));
 }
 
+// A blank (NaN) or an infinity spoils nothing: the rest of the image is deconvolved as if they
+// were 0, and they stay where they were.
+TEST(MaxEntE2ETest, NonFiniteSamplesCountAsZeroAndStayAsTheyWere) {
+  const TTestBlock input = WithNonFiniteSamples(StarFieldBlock(270, 250, false, 32));
+  const TOutcome outcome = RunPlugin(
+      input, std::string(kOpen) + "set edtIterations 6\nclick btnOK\nwait-closed 60000\n", 4);
+  EXPECT_EQ(outcome.Result, 0);
+  EXPECT_TRUE(outcome.Image.Data ==
+              NonFiniteRestored(ReferenceFullRun(WithNonFiniteAsZero(input), MaxEntRun(6)), input));
+}
+
 TEST(MaxEntE2ETest, StopLeavesTheImageAndCancelReturnsIt) {
   const TTestBlock input = StarFieldBlock(600, 520, true, 16);
   const TOutcome outcome = RunPlugin(
