@@ -1,10 +1,9 @@
 #include "ddp/DDPForm.h"
 
-#include <cmath>
-
 #include "ddp/DDPTransform.h"
 #include "ddp/ScaleToFit.h"
 #include "framework/AboutForm.h"
+#include "framework/ParameterLink.h"
 #include "framework/Utilities.h"
 #include "framework/Vista.h"
 #include "platform/BitmapCanvas.h"
@@ -16,8 +15,6 @@ constexpr int kPreviewBox = 401;  // Image1's size, the box the preview copy is 
 const char kNotApplied[] =
     "The filter could not be applied: there is not enough memory for this image. Select a "
     "smaller part of the image, or close other programs, and try again.";
-
-int RoundToEven(long double value) { return static_cast<int>(std::nearbyint(value)); }
 
 // Labels size themselves to their text: the dialog font the system gives is often wider than
 // the one the layout was drawn in.
@@ -219,20 +216,18 @@ void TfrmDDP::ShowPreview(std::unique_ptr<TBitmap24> bitmap) {
 // ---- Parameter links
 
 void TfrmDDP::trkMidLevelChange() {
-  edtMidLevel->SetValue(trkMidLevel->Position());
+  FollowTrackBar(*edtMidLevel, *trkMidLevel);
   UpdatePreview();
 }
 
 void TfrmDDP::trkBackgroundChange() {
-  edtBackground->SetValue(trkBackground->Position());
+  FollowTrackBar(*edtBackground, *trkBackground);
   UpdatePreview();
 }
 
-void TfrmDDP::edtMidLevelChange() { trkMidLevel->SetPosition(RoundToEven(edtMidLevel->Value())); }
+void TfrmDDP::edtMidLevelChange() { FollowSpinEdit(*trkMidLevel, *edtMidLevel); }
 
-void TfrmDDP::edtBackgroundChange() {
-  trkBackground->SetPosition(RoundToEven(edtBackground->Value()));
-}
+void TfrmDDP::edtBackgroundChange() { FollowSpinEdit(*trkBackground, *edtBackground); }
 
 void TfrmDDP::cmbEdgeChange() { UpdatePreview(); }
 

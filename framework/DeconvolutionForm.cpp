@@ -3,10 +3,10 @@
 #include "framework/DeconvolutionForm.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "framework/AboutForm.h"
+#include "framework/ParameterLink.h"
 #include "framework/PSF.h"
 #include "framework/Utilities.h"
 #include "framework/Vista.h"
@@ -21,10 +21,6 @@ constexpr int kThumbnail = 64;
 const char kNotLoaded[] = "The image could not be loaded: not enough memory.";
 
 }  // namespace
-
-int TDeconvolutionForm::RoundToEven(long double value) {
-  return static_cast<int>(std::nearbyint(value));
-}
 
 TDeconvolutionForm::TDeconvolutionForm(const TDeconvolutionDesign& design)
     : TForm(design.FormName), FDesign(design) {
@@ -122,11 +118,13 @@ TDeconvolutionForm::TDeconvolutionForm(const TDeconvolutionDesign& design)
     bar->SetPosition(position);
     return bar;
   };
-  trkSigma = makeTrackBar("trkSigma", 40, 0, 100, 5, RoundToEven(design.SigmaValue * 10));
+  trkSigma =
+      makeTrackBar("trkSigma", 40, 0, 100, 5, RoundIntoRange(design.SigmaValue * 10, 0, 100));
   trkKurtosis = makeTrackBar("trkKurtosis", wingTop, 110, 440, 15, 250);
   trkKurtosis->SetEnabled(false);
   trkIterations = makeTrackBar("trkIterations", iterationsTop, 0, design.IterationsTrackMax,
-                               design.IterationsFrequency, RoundToEven(design.IterationsValue));
+                               design.IterationsFrequency,
+                               RoundIntoRange(design.IterationsValue, 0, design.IterationsTrackMax));
 
   auto makeLabel = [this](const char* name, int top, const char* caption) {
     auto* label = new TLabel(GroupBox1, name);
@@ -170,9 +168,10 @@ TDeconvolutionForm::TDeconvolutionForm(const TDeconvolutionDesign& design)
   OnShow = [this] { FormShow(); };
   OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
   OnClose = [this] { FormClose(); };
-  OnMessage(design.Messages.ProcessDone, [this](WPARAM, LPARAM) { WMProcessDone(); });
-  OnMessage(design.Messages.PreviewDone, [this](WPARAM, LPARAM) { WMPreviewDone(); });
-  OnMessage(design.Messages.ProcessStopped, [this](WPARAM, LPARAM) { WMProcessStopped(); });
+  OnMessage(design.Messages.ProcessDone, [this](WPARAM id, LPARAM) { WMProcessDone(id); });
+  OnMessage(design.Messages.PreviewDone, [this](WPARAM id, LPARAM) { WMPreviewDone(id); });
+  OnMessage(design.Messages.ProcessStopped,
+            [this](WPARAM id, LPARAM) { WMProcessStopped(id); });
 }
 
 TDeconvolutionForm::~TDeconvolutionForm() { WaitForWorkers(); }
@@ -265,19 +264,24 @@ void TDeconvolutionForm::FormClose() {
 
 void TDeconvolutionForm::WaitForWorkers() {
   // A run can still be active only when the modal loop ended without the dialog's consent (a
-  // quit message): such workers are told to stop, and their calls into this thread are served
-  // until both threads are gone, so that the plug-in never returns while one runs.
-  if (FProcessing && FProcessThread != nullptr) FProcessThread->Terminate();
-  if (FPreviewRunning && FPreviewThread != nullptr) FPreviewThread->Terminate();
-  for (TKernelHandle* ended : {&FPreviewEnded, &FProcessEnded})
-    while (*ended) {
-      HANDLE handle = ended->Get();
-      const DWORD waited = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-      if (waited == WAIT_OBJECT_0 || waited == WAIT_FAILED)
-        *ended = TKernelHandle();
-      else
-        ProcessMessages();
-    }
+  // quit message): its worker is stopped and its result, if it has one, is not taken, since
+  // the dialog ends as cancelled. While the workers end, the window takes no input, so that
+  // no new run can start.
+  if (FPreviewThread == nullptr && FProcessThread == nullptr) return;
+  const bool enabled = IsWindowEnabled(Handle()) != FALSE;
+  EnableWindow(Handle(), FALSE);
+  while (FPreviewThread != nullptr || FProcessThread != nullptr) {
+    RetireWorker(FPreviewThread);
+    RetireWorker(FProcessThread);
+  }
+  FPreviewU.reset();
+  FPreviewV.reset();
+  FProcessU.reset();
+  FProcessV.reset();
+  FPreviewRunning = false;
+  FProcessing = false;
+  ReturnToIdle();
+  EnableWindow(Handle(), enabled ? TRUE : FALSE);
 }
 
 // ---- Preview window
@@ -335,31 +339,29 @@ void TDeconvolutionForm::btnAboutClick() { DoAbout(); }
 
 // ---- Parameter links
 
-int TDeconvolutionForm::RunIterations() const { return RoundToEven(edtIterations->Value()); }
-
-void TDeconvolutionForm::trkSigmaChange() { edtSigma->SetValue(trkSigma->Position() / 10.0L); }
-
-void TDeconvolutionForm::trkKurtosisChange() {
-  edtKurtosis->SetValue(trkKurtosis->Position() / 100.0L);
+int TDeconvolutionForm::RunIterations() const {
+  // The text may stand above the bar's end and, until the edit is left, outside its range.
+  return RoundIntoRange(edtIterations->Value(), static_cast<int>(edtIterations->MinValue()),
+                        static_cast<int>(edtIterations->MaxValue()));
 }
 
-void TDeconvolutionForm::trkIterationsChange() {
-  edtIterations->SetValue(trkIterations->Position());
-}
+void TDeconvolutionForm::trkSigmaChange() { FollowTrackBar(*edtSigma, *trkSigma, 10); }
+
+void TDeconvolutionForm::trkKurtosisChange() { FollowTrackBar(*edtKurtosis, *trkKurtosis, 100); }
+
+void TDeconvolutionForm::trkIterationsChange() { FollowTrackBar(*edtIterations, *trkIterations); }
 
 void TDeconvolutionForm::edtSigmaChange() {
-  trkSigma->SetPosition(RoundToEven(edtSigma->Value() * 10));
+  FollowSpinEdit(*trkSigma, *edtSigma, 10);
   ShowPSF();
 }
 
 void TDeconvolutionForm::edtKurtosisChange() {
-  trkKurtosis->SetPosition(RoundToEven(edtKurtosis->Value() * 100));
+  FollowSpinEdit(*trkKurtosis, *edtKurtosis, 100);
   ShowPSF();
 }
 
-void TDeconvolutionForm::edtIterationsChange() {
-  trkIterations->SetPosition(RoundToEven(edtIterations->Value()));
-}
+void TDeconvolutionForm::edtIterationsChange() { FollowSpinEdit(*trkIterations, *edtIterations); }
 
 void TDeconvolutionForm::grpPSFClick() {
   UpdateWingControls();

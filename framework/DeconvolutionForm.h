@@ -116,9 +116,11 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   void trkIterationsChange();
   void edtIterationsChange();
 
-  void WMProcessDone();
-  void WMPreviewDone();
-  void WMProcessStopped();
+  // Each takes the posting worker's thread id and ignores a message that is not from the
+  // current worker of its run (one that was ended while the dialog closed).
+  void WMProcessDone(WPARAM ThreadID);
+  void WMPreviewDone(WPARAM ThreadID);
+  void WMProcessStopped(WPARAM ThreadID);
   void PreviewProgress(TThread* Sender);
   void ProcessProgress(TThread* Sender);
 
@@ -133,8 +135,6 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   virtual std::unique_ptr<TDeconvolutionThread> CreateWorker(int Width, int Height) = 0;
 
  private:
-  // Rounds to the nearest integer, halves to even (the default rounding mode).
-  static int RoundToEven(long double value);
   void ClearPreview();
   void ShowOriginal();
   void StartPreview();
@@ -146,13 +146,17 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   // A worker of the given size with the members a run sets; refused unless its planes exist.
   std::unique_ptr<TDeconvolutionThread> MakeWorker(int Width, int Height, bool Preview);
   std::unique_ptr<TDataContainer> MakeRunPSF(int Width, int Height) const;
-  // Takes the worker's end handle, applies a Stop that came early, and resumes it.
-  TDeconvolutionThread* Launch(std::unique_ptr<TDeconvolutionThread> worker,
-                               TKernelHandle& ended);
+  // Puts the worker into its run's slot, applies a Stop that came early, and resumes it.
+  void Launch(std::unique_ptr<TDeconvolutionThread> worker,
+              std::unique_ptr<TDeconvolutionThread>& slot);
+  // Ends the worker in slot, if any, and frees it: asks it to stop, releases it from its done
+  // event, and waits for its thread while serving its calls. The slot is empty at once, so
+  // that the messages the worker still posts find no current worker.
+  static void RetireWorker(std::unique_ptr<TDeconvolutionThread>& slot);
   void Progress(int& Counter);
   void ReturnToIdle();
   bool ImageLoaded() const;
-  // Waits for the end of every worker this dialog started, serving their calls meanwhile.
+  // Ends every worker this dialog still has, abandoning its run (see RetireWorker).
   void WaitForWorkers();
 
   TDeconvolutionDesign FDesign;
@@ -173,11 +177,11 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   bool FPreviewRunning = false;
   bool FProcessing = false;
   std::unique_ptr<TBitmap24> FImageBitmap;
-  // The workers free themselves; these are valid only while their run is active, and the
-  // handles below outlive them so that the dialog can wait for their threads' end.
-  TDeconvolutionThread* FProcessThread = nullptr;
-  TDeconvolutionThread* FPreviewThread = nullptr;
-  TKernelHandle FProcessEnded, FPreviewEnded;
+  // The workers of the active runs. The dialog owns them and frees each only after its
+  // thread has ended, so that whatever order a worker's messages, its end and a quit arrive
+  // in, the dialog never reaches a worker that is gone.
+  std::unique_ptr<TDeconvolutionThread> FProcessThread;
+  std::unique_ptr<TDeconvolutionThread> FPreviewThread;
   // Stop pressed during a full run before its worker existed: the worker stops at once.
   bool FStopRequested = false;
   int FPreviewCount = 0, FProcessCount = 0;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "framework/PSF.h"
+#include "framework/ParameterLink.h"
 #include "framework/Utilities.h"
 #include "platform/BitmapCanvas.h"
 #include "platform/Dialogs.h"
@@ -72,7 +73,6 @@ std::unique_ptr<TDataContainer> TDeconvolutionForm::MakeRunPSF(int Width, int He
 std::unique_ptr<TDeconvolutionThread> TDeconvolutionForm::MakeWorker(int Width, int Height,
                                                                      bool Preview) {
   std::unique_ptr<TDeconvolutionThread> worker = CreateWorker(Width, Height);
-  worker->SetFreeOnTerminate(true);
   if (Preview)
     worker->OnProgress = [this](TThread* sender) { PreviewProgress(sender); };
   else
@@ -84,17 +84,25 @@ std::unique_ptr<TDeconvolutionThread> TDeconvolutionForm::MakeWorker(int Width, 
   return worker;
 }
 
-TDeconvolutionThread* TDeconvolutionForm::Launch(std::unique_ptr<TDeconvolutionThread> worker,
-                                                 TKernelHandle& ended) {
-  // The previous worker of this kind has already posted its last message and is ending on
-  // its own (nothing of it calls into this thread any more).
-  if (ended) ended.Wait();
-  ended = worker->DuplicateHandleForWait();
+void TDeconvolutionForm::Launch(std::unique_ptr<TDeconvolutionThread> worker,
+                                std::unique_ptr<TDeconvolutionThread>& slot) {
+  // Empty here: a run's worker is retired when its run ends, before a new run can start.
+  RetireWorker(slot);
   if (!worker->IsPreview && FStopRequested) worker->Terminate();
   FTotalIterations = worker->Iterations;
-  TDeconvolutionThread* running = worker.release();  // frees itself from now on
-  running->Resume();
-  return running;
+  slot = std::move(worker);
+  slot->Resume();
+}
+
+void TDeconvolutionForm::RetireWorker(std::unique_ptr<TDeconvolutionThread>& slot) {
+  const std::unique_ptr<TDeconvolutionThread> worker = std::move(slot);
+  if (worker == nullptr) return;
+  // A worker that has posted its last message has nothing left to do with either request; one
+  // that is still iterating stops after its iteration, and one that posts a done message
+  // after all finds its event already set.
+  worker->Terminate();
+  worker->DoneEvent.Set();
+  worker->WaitServingCalls();
 }
 
 void TDeconvolutionForm::StartRun(void (TDeconvolutionForm::*start)(), bool& running) {
@@ -191,18 +199,19 @@ void TDeconvolutionForm::StartPreview() {
                  });
     }
   }
-  FPreviewThread = Launch(std::move(worker), FPreviewEnded);
+  Launch(std::move(worker), FPreviewThread);
 }
 
-void TDeconvolutionForm::WMPreviewDone() {
-  if (!FPreviewRunning || FPreviewThread == nullptr) return;
-  TDeconvolutionThread* worker = FPreviewThread;
-  const bool succeeded = worker->Succeeded;
+void TDeconvolutionForm::WMPreviewDone(WPARAM ThreadID) {
+  if (!FPreviewRunning || FPreviewThread == nullptr || FPreviewThread->ThreadID() != ThreadID)
+    return;
+  TDeconvolutionThread& worker = *FPreviewThread;
+  const bool succeeded = worker.Succeeded;
   if (succeeded) {
     std::unique_ptr<TBitmap24> bitmap =
-        FIsGray ? GrayToPreviewBitmap(*worker->Image, FOffsetX, FOffsetY, FRegionWidth,
+        FIsGray ? GrayToPreviewBitmap(*worker.Image, FOffsetX, FOffsetY, FRegionWidth,
                                       FRegionHeight, FBitDepth)
-                : YUVToPreviewBitmap(*worker->Image, *FPreviewU, *FPreviewV, FOffsetX, FOffsetY,
+                : YUVToPreviewBitmap(*worker.Image, *FPreviewU, *FPreviewV, FOffsetX, FOffsetY,
                                      FRegionWidth, FRegionHeight, FBitDepth);
     if (bitmap != nullptr && Image1->Picture() != nullptr) {
       const RECT region = {0, 0, FRegionWidth, FRegionHeight};
@@ -213,8 +222,8 @@ void TDeconvolutionForm::WMPreviewDone() {
   FPreviewU.reset();
   FPreviewV.reset();
   FPreviewRunning = false;
-  FPreviewThread = nullptr;
-  worker->DoneEvent.Set();  // the worker may be gone from here on
+  worker.DoneEvent.Set();  // the result is taken; the worker ends
+  RetireWorker(FPreviewThread);
   // The buttons come back last, so that whoever sees them enabled sees the result too.
   ReturnToIdle();
   if (!succeeded) MessageDlg(kNoMemory, mtError, {mbOK});
@@ -226,7 +235,6 @@ void TDeconvolutionForm::btnOKClick() {
   btnCancel->SetEnabled(false);
   btnStop->SetEnabled(true);
   FStopRequested = false;
-  FProcessThread = nullptr;
   SaveSettings(grpPSF->ItemIndex(), RunIterations(), static_cast<float>(edtSigma->Value()));
   FFormEvent->Reset();
   FProcessCount = 0;
@@ -270,19 +278,20 @@ void TDeconvolutionForm::StartProcessing() {
     FillWorker(*worker, *psf, nullptr, nullptr, FPaddedWidth, FPaddedHeight,
                [&](int x, int y, float& Y, float&, float&) { Y = padded->GetValue(x, y); });
   }
-  FProcessThread = Launch(std::move(worker), FProcessEnded);
+  Launch(std::move(worker), FProcessThread);
 }
 
-void TDeconvolutionForm::WMProcessDone() {
-  if (!FProcessing || FProcessThread == nullptr) return;
-  TDeconvolutionThread* worker = FProcessThread;
-  const bool succeeded = worker->Succeeded;
+void TDeconvolutionForm::WMProcessDone(WPARAM ThreadID) {
+  if (!FProcessing || FProcessThread == nullptr || FProcessThread->ThreadID() != ThreadID)
+    return;
+  TDeconvolutionThread& worker = *FProcessThread;
+  const bool succeeded = worker.Succeeded;
   if (succeeded) {
     if (FIsGray)
-      GrayContainerToHost(*worker->Image, FOutData, FBitDepth, FRowBytes, FScaleGray, FOffsetX,
+      GrayContainerToHost(*worker.Image, FOutData, FBitDepth, FRowBytes, FScaleGray, FOffsetX,
                           FOffsetY, FRegionWidth, FRegionHeight);
     else
-      YUVToHost(*worker->Image, *FProcessU, *FProcessV, FOutData, FBitDepth, FRowBytes, FScaleRGB,
+      YUVToHost(*worker.Image, *FProcessU, *FProcessV, FOutData, FBitDepth, FRowBytes, FScaleRGB,
                 FOffsetX, FOffsetY, FRegionWidth, FRegionHeight);
     RestoreNonFiniteSamples(FInData, FOutData, FBitDepth, FImageWidth, FImageHeight, FIsGray,
                             FRowBytes);
@@ -290,10 +299,9 @@ void TDeconvolutionForm::WMProcessDone() {
   FProcessU.reset();
   FProcessV.reset();
   FProcessing = false;
-  FProcessThread = nullptr;
-  worker->DoneEvent.Set();  // the worker may be gone from here on
-  FProcessEnded.Wait();
-  FProcessEnded = TKernelHandle();
+  worker.DoneEvent.Set();  // the result is taken; the worker ends
+  // The dialog closes only once the worker's thread has ended.
+  RetireWorker(FProcessThread);
   ReturnToIdle();
   if (!succeeded) {
     // The host's image stays as it was; the user may try a smaller selection.
@@ -313,12 +321,13 @@ void TDeconvolutionForm::btnStopClick() {
   lblStatus->SetCaption("Stopping...");
 }
 
-void TDeconvolutionForm::WMProcessStopped() {
-  if (!FProcessing) return;
+void TDeconvolutionForm::WMProcessStopped(WPARAM ThreadID) {
+  if (!FProcessing || FProcessThread == nullptr || FProcessThread->ThreadID() != ThreadID)
+    return;
   FProcessU.reset();
   FProcessV.reset();
   FProcessing = false;
-  FProcessThread = nullptr;
+  RetireWorker(FProcessThread);  // it has ended or is ending, without waiting for the dialog
   ReturnToIdle();
 }
 
@@ -331,7 +340,8 @@ void TDeconvolutionForm::ProcessProgress(TThread*) { Progress(FProcessCount); }
 void TDeconvolutionForm::Progress(int& Counter) {
   ++Counter;
   lblStatus->SetCaption("Iteration: " + std::to_string(Counter));
-  const int percent = RoundToEven(static_cast<double>(Counter) / FTotalIterations * 100.0);
+  const int percent =
+      RoundIntoRange(static_cast<double>(Counter) / FTotalIterations * 100.0, 0, 100);
   // Stepping past the target and back makes the bar show the position at once instead of
   // animating towards it, so it rests one above the percentage.
   ProgressBar->SetPosition(percent + 2);

@@ -21,8 +21,9 @@ struct TWorkerMessages {
 // One deconvolution run on a worker thread. The dialog fills the members and both planes
 // before Resume. After a done message the worker blocks on DoneEvent until the dialog has
 // taken the result from Image and set the event; after the stopped message it ends without
-// waiting. With FreeOnTerminate set the object is gone once its thread ends, so a dialog that
-// must wait for that end takes a handle with DuplicateHandleForWait before Resume.
+// waiting. The deconvolution dialog owns its workers and frees one only after its thread has
+// ended; with FreeOnTerminate set instead, the object is gone once its thread ends, and an
+// owner that must wait for that end takes a handle with DuplicateHandleForWait before Resume.
 class TDeconvolutionThread : public TThread {
  public:
   // Planes whose allocation is refused are absent (they read as zeros); nothing is reported.

@@ -1,5 +1,6 @@
-# The spin edit with its auto-repeat arrows (Windows trees).
-add_library(framework_kelspin STATIC ${CMAKE_CURRENT_LIST_DIR}/KelSpin.cpp)
+# The spin edit with its auto-repeat arrows, and its link with a track bar (Windows trees).
+add_library(framework_kelspin STATIC ${CMAKE_CURRENT_LIST_DIR}/KelSpin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ParameterLink.cpp)
 target_include_directories(framework_kelspin PUBLIC ${SKELVANE_ROOT})
 target_link_libraries(framework_kelspin PUBLIC platform_win)
 

@@ -161,6 +161,27 @@ TKernelHandle TThread::DuplicateHandleForWait() const {
 
 void TThread::WaitFor() const { FHandle.Wait(); }
 
+void TThread::WaitServingCalls() const {
+  HANDLE thread = FHandle.Get();
+  bool quit = false;
+  WPARAM exitCode = 0;
+  // Keeping the quit back until the end matters: posted again at once, it would wake the
+  // wait below at once, over and over, for as long as the worker runs.
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        exitCode = msg.wParam;
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  if (quit) PostQuitMessage(static_cast<int>(exitCode));
+}
+
 void TThread::Synchronize(const std::function<void()>& method) {
   if (GetCurrentThreadId() == FOwnerThreadID) {
     method();

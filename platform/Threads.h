@@ -59,6 +59,11 @@ class TThread {
 
   // Waits for the thread to end. Not for threads that free themselves (use the handle above).
   void WaitFor() const;
+  // The same on the thread that created this object, which meanwhile keeps dispatching its
+  // messages, so that the worker's Synchronize calls are served and it can reach its end. A
+  // quit message met meanwhile is posted again once the thread has ended, for the loop that
+  // runs further up.
+  void WaitServingCalls() const;
 
  protected:
   virtual void Execute() = 0;

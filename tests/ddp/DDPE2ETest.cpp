@@ -61,4 +61,13 @@ TEST(DDPE2ETest, OneByOneImageGetsOneTransformedPixel) {
   EXPECT_TRUE(outcome.Image.Data == ReferenceApply(input, TDDPSettings{}));
 }
 
+TEST(DDPE2ETest, ALargeImageOpensWithoutTheSizeWarning) {
+  TProductKey key(false);  // a deconvolution would warn every time
+  const TTestBlock input = StarFieldBlock(2048, 2, true, 8);
+  const TOutcome outcome =
+      RunPlugin(SV_DDP, input, std::string(kOpen) + "click btnCancel\nwait-closed\n");
+  EXPECT_EQ(outcome.Result, userCanceledErr);
+  EXPECT_FALSE(TProductKey::Exists());
+}
+
 }  // namespace

@@ -59,6 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TLinkCase{"0", 1, "1.00"}, TLinkCase{"50.5", 50, "50.5"},
                     TLinkCase{"51.5", 52, "52.00"}, TLinkCase{"150", 100, "100.00"},
                     TLinkCase{"7", 7, "7.00"},
+                    // Beyond every integer, and beyond every long double: still the bar's end.
+                    TLinkCase{"99999999999", 100, "100.00"}, TLinkCase{"1e4000", 100, "100.00"},
                     // Not a number: the spin edit's minimum, 0, which the bar pulls to 1.
                     TLinkCase{"x", 1, "1.00"}));
 

@@ -72,9 +72,14 @@ class SettingsTest : public testing::TestWithParam<TSettingsCase> {};
 INSTANTIATE_TEST_SUITE_P(
     Runs, SettingsTest,
     testing::Values(
-        TSettingsCase{"HalfDownToEven", "set edtIterations 10.5\n",
+        // The bar stands where the half rounds to, so that it does not move and pull the
+        // spin edit to a whole number.
+        TSettingsCase{"HalfDownToEven",
+                      "set edtIterations 10.5\nexpect-text edtIterations 10.5\n",
                       pkGaussian, 1.0f, 10, 0, 1.0},
-        TSettingsCase{"HalfUpToEven", "set edtIterations 11.5\n",
+        TSettingsCase{"HalfUpToEven",
+                      "set edtIterations 12\nset edtIterations 11.5\n"
+                      "expect-text edtIterations 11.5\n",
                       pkGaussian, 1.0f, 12, 0, 1.0},
         // The size is stored as the double of the single the run used.
         TSettingsCase{"CauchyOfSize1_3",

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,15 +24,46 @@ class TObservedForm;
 
 // The real worker, reporting to the test after the dialog's progress method of every
 // iteration (on the user-interface thread, while the worker waits).
+// A freed worker's memory is kept, filled with a pattern, so that a test can tell whether the
+// dialog wrote to a worker after it was gone.
 class TObservedWorker : public TLucyRichardsonThread {
  public:
   TObservedWorker(int width, int height, TObservedForm* form)
       : TLucyRichardsonThread(width, height), FForm(form) {}
 
+  static void* operator new(std::size_t size) { return ::operator new(size); }
+  static void operator delete(void* block, std::size_t size) {
+    std::memset(block, kFreedPattern, size);
+    std::lock_guard<std::mutex> lock(FreedLock());
+    Freed().push_back({static_cast<unsigned char*>(block), size});
+  }
+  // True when no freed worker has been written to; releases their memory.
+  static bool FreedWorkersUntouched() {
+    std::lock_guard<std::mutex> lock(FreedLock());
+    bool untouched = true;
+    for (const auto& block : Freed()) {
+      for (std::size_t i = 0; i < block.second; ++i)
+        untouched = untouched && block.first[i] == kFreedPattern;
+      ::operator delete(block.first);
+    }
+    Freed().clear();
+    return untouched;
+  }
+
  protected:
   bool Deconvolve() override;
 
  private:
+  static constexpr unsigned char kFreedPattern = 0xA5;
+  static std::mutex& FreedLock() {
+    static std::mutex lock;
+    return lock;
+  }
+  static std::vector<std::pair<unsigned char*, std::size_t>>& Freed() {
+    static std::vector<std::pair<unsigned char*, std::size_t>> blocks;
+    return blocks;
+  }
+
   TObservedForm* FForm;
 };
 
@@ -48,6 +81,7 @@ class TObservedForm : public TfrmLucyRichardson {
   bool AbsentImagePlane = false;  // the next worker's Image plane could not be allocated
   bool RunFails = false;          // the next run ends without a result
   int WorkersCreated = 0;
+  TKernelHandle LastWorkerEnded;  // signalled once the thread of the last worker has ended
 
   void Observe(int iteration) {
     Seen.push_back({lblStatus->Caption(), ProgressBar->Position()});
@@ -67,6 +101,7 @@ class TObservedForm : public TfrmLucyRichardson {
   std::unique_ptr<TDeconvolutionThread> CreateWorker(int width, int height) override {
     ++WorkersCreated;
     auto worker = std::make_unique<TObservedWorker>(width, height, this);
+    LastWorkerEnded = worker->DuplicateHandleForWait();
     worker->Aggressive = chkAggressive->Checked();
     if (std::exchange(AbsentImagePlane, false))
       worker->Image = std::make_unique<TDataContainer>(0, 0);
@@ -220,6 +255,64 @@ TEST(LucyRichardsonFormTest, StopBeforeTheWorkerExistsStopsTheNewRun) {
   EXPECT_EQ(output, input.Bytes);
 }
 
+// ---- The thread told to quit during a run
+
+struct TQuitCase {
+  const char* Name;
+  const char* Button;
+  int QuitAt;      // the progress call after which the quit is posted
+  bool StopFirst;  // Stop is clicked there
+  // The quit is taken only once the worker has posted its last message (and, after Stop,
+  // has ended), so that the message comes after the quit.
+  bool QuitFirst;
+};
+
+class QuitTest : public testing::TestWithParam<TQuitCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, QuitTest,
+    testing::Values(TQuitCase{"DuringAPreview", "btnPreview", 2, false, false},
+                    TQuitCase{"BeforeTheDoneMessageOfAFullRun", "btnOK", 10, false, true},
+                    TQuitCase{"AfterStopBeforeTheStoppedMessage", "btnOK", 2, true, true}),
+    [](const testing::TestParamInfo<TQuitCase>& info) { return info.param.Name; });
+
+// A host closing down (or a watchdog) posts WM_QUIT to the dialog's thread while a run is on:
+// the dialog ends as cancelled, with its workers ended, the host's image untouched, and no
+// freed worker written to, whichever of the worker's messages and its end come first.
+TEST_P(QuitTest, EndsAsCancelledWithoutTouchingAFreedWorker) {
+  const TQuitCase& quit = GetParam();
+  TTestBlock input = StarFieldBlock(300, 280, true, 8);
+  std::vector<uint8_t> output;
+  {
+    TObservedForm form;
+    form.Open(input, output);
+    // Handled before the quit: holds the dialog's thread until the worker's last message is
+    // in the queue behind the quit.
+    constexpr UINT kHold = WM_USER + 51;
+    form.OnMessage(kHold, [&](WPARAM, LPARAM) {
+      MSG posted;
+      for (DWORD begin = GetTickCount();
+           !PeekMessageA(&posted, form.Handle(), kLucyRichardsonMessages.ProcessDone,
+                         kLucyRichardsonMessages.ProcessStopped, PM_NOREMOVE) &&
+           GetTickCount() - begin < 10000;)
+        Sleep(1);
+      if (quit.StopFirst) form.LastWorkerEnded.Wait(10000);
+    });
+    form.AtProgress = [&](int iteration) {
+      if (iteration != quit.QuitAt) return;
+      if (quit.StopFirst) form.btnStop->Click();
+      if (quit.QuitFirst) PostMessageA(form.Handle(), kHold, 0, 0);
+      PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 0, 0);
+    };
+    EXPECT_EQ(ShowModalWithScript(form, Script(std::string("click ") + quit.Button +
+                                               "\nwait-closed 60000\n")),
+              mrCancel);
+    EXPECT_EQ(form.WorkersCreated, 1);
+  }
+  EXPECT_TRUE(TObservedWorker::FreedWorkersUntouched());
+  EXPECT_EQ(output, input.Bytes);
+}
+
 // ---- Failures
 
 struct TFailureCase {
@@ -326,6 +419,11 @@ TEST(LucyRichardsonFormTest, OutOfRangeValuesArePulledIntoTheOtherControlsRange)
   EXPECT_EQ(form.edtIterations->Text(), "1.00");
   EXPECT_EQ(form.trkIterations->Position(), 1);
   form.edtSigma->SetText("12");
+  EXPECT_EQ(form.trkSigma->Position(), 100);
+  EXPECT_EQ(form.edtSigma->Text(), "10.00");
+  // Ten times a value beyond the integers is no position either, but the bar's end.
+  form.edtSigma->SetText("1.00");
+  form.edtSigma->SetText("99999999999");
   EXPECT_EQ(form.trkSigma->Position(), 100);
   EXPECT_EQ(form.edtSigma->Text(), "10.00");
 }

@@ -56,14 +56,32 @@ TEST(MaxEntE2ETest, StopLeavesTheImageAndCancelReturnsIt) {
   EXPECT_TRUE(outcome.Image.Data == input.Bytes);
 }
 
+TEST(MaxEntE2ETest, ALargeImageIsWarnedAboutBeforeTheDialogOpens) {
+  TProductKey key(false);  // so the warning shows, and nothing is stored
+  const TTestBlock input = StarFieldBlock(1, 2048, true, 8);
+  const TOutcome outcome = RunPlugin(
+      input, std::string("window Warning\nclick OK\nwait-closed\n") + kOpen +
+                 "click btnCancel\nwait-closed\n");
+  EXPECT_EQ(outcome.Result, userCanceledErr);
+  EXPECT_TRUE(outcome.Image.Data == input.Bytes);
+}
+
 class MaxEntSettingsTest : public testing::TestWithParam<TSettingsCase> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, MaxEntSettingsTest,
     testing::Values(
-        // 2.00 is stored exactly, 1.30 as the double of the single the run used.
-        TSettingsCase{"HalfDownToEven", "set edtIterations 10.5\n", pkGaussian, 2.0f, 10, 0, 2.0},
-        TSettingsCase{"HalfUpToEven", "set edtIterations 11.5\n", pkGaussian, 2.0f, 12, 0, 2.0},
+        // The bar is first put where the half rounds to, so that it does not move and pull
+        // the spin edit to a whole number. 2.00 is stored exactly, 1.30 as the double of the
+        // single the run used.
+        TSettingsCase{"HalfDownToEven",
+                      "set edtIterations 10\nset edtIterations 10.5\n"
+                      "expect-text edtIterations 10.5\n",
+                      pkGaussian, 2.0f, 10, 0, 2.0},
+        TSettingsCase{"HalfUpToEven",
+                      "set edtIterations 12\nset edtIterations 11.5\n"
+                      "expect-text edtIterations 11.5\n",
+                      pkGaussian, 2.0f, 12, 0, 2.0},
         TSettingsCase{"ExponentialOfSize1_3",
                       "set grpPSF Exponential\nset edtSigma 1.3\nset edtIterations 3\n",
                       pkExponential, 1.3f, 3, 1, 1.2999999523162842}),

@@ -47,6 +47,10 @@ TEST(MaxEntFormTest, IterationsGoBeyondTheTrackBarByTheSpinEditOnly) {
   EXPECT_EQ(form.edtIterations->Text(), "501.00");
   EXPECT_EQ(form.trkIterations->Position(), 500);
   EXPECT_EQ(form.RunIterations(), 501);
+  // With the bar at its end a typed value stays as typed: a run takes it held to the range.
+  form.edtIterations->SetText("99999999999");
+  EXPECT_EQ(form.trkIterations->Position(), 500);
+  EXPECT_EQ(form.RunIterations(), 65535);
 }
 
 TEST(MaxEntFormTest, TheWingStopsAtItsOwnMinimumAndStepsByATenth) {

@@ -34,4 +34,13 @@ TEST_P(StatisticsCloseTest, TheHostAppliesNothing) {
   EXPECT_TRUE(outcome.Image.Data == input.Bytes);
 }
 
+TEST(StatisticsE2ETest, ALargeImageOpensWithoutTheSizeWarning) {
+  TProductKey key(false);  // a deconvolution would warn every time
+  const TTestBlock input = StarFieldBlock(3, 2048, false, 8);
+  const TOutcome outcome = RunPlugin(
+      SV_STATISTICS, input, "window \"Statistics - \"\nclick btnOK\nwait-closed\n");
+  EXPECT_EQ(outcome.Result, userCanceledErr);
+  EXPECT_FALSE(TProductKey::Exists());
+}
+
 }  // namespace

@@ -1,0 +1,18 @@
+#include "framework/ParameterLink.h"
+
+#include <cmath>
+
+int RoundIntoRange(long double value, int min, int max) {
+  // Held to the range before the conversion: a value beyond the integers has no int.
+  if (!(value >= min)) return min;
+  if (value > max) return max;
+  return static_cast<int>(std::nearbyint(value));
+}
+
+void FollowSpinEdit(TTrackBar& bar, const TKelSpin& spin, long double scale) {
+  bar.SetPosition(RoundIntoRange(spin.Value() * scale, bar.Min(), bar.Max()));
+}
+
+void FollowTrackBar(TKelSpin& spin, const TTrackBar& bar, long double scale) {
+  spin.SetValue(bar.Position() / scale);
+}
