@@ -32,7 +32,9 @@ std::unique_ptr<TPlane> Fit(const TPlane& source, int boxWidth, int boxHeight) n
     newHeight = std::max(Round(s * height), 0);
   }
   std::unique_ptr<TPlane> result(new (std::nothrow) TPlane(newWidth, newHeight));
-  if (!result || newWidth == 0 || newHeight == 0) return result;
+  // A copy whose storage was refused (a huge box) comes back absent at once: sampling into
+  // it would change nothing and could walk billions of pixels.
+  if (!result || newWidth == 0 || newHeight == 0 || result->Data == nullptr) return result;
 
   // Positions are singles advanced by repeated addition; their rounding decides which source
   // pixel a copy pixel takes. A row's positions do not depend on the row, so leaving a row at

@@ -28,8 +28,10 @@ int SampleBytes(int bitDepth) {
 // 0 when RowBytes cannot hold one row.
 std::ptrdiff_t RowStride(int rowBytes, int imageWidth, int channels, int sampleBytes) {
   const std::ptrdiff_t rowSamples = static_cast<std::ptrdiff_t>(imageWidth) * channels;
+  // Checked before the division: a stride short of a row by less than one sample would
+  // otherwise round to a skip of 0 and rows would run past the end of the block.
+  if (rowBytes < rowSamples * sampleBytes) return 0;
   const std::ptrdiff_t skip = (rowBytes - rowSamples * sampleBytes) / sampleBytes;
-  if (skip < 0) return 0;
   return (rowSamples + skip) * sampleBytes;
 }
 

@@ -9,6 +9,15 @@ jobs=$(nproc)
 echo "== native tests"
 ctest --test-dir "$root/build/native" --output-on-failure -j "$jobs"
 
+echo "== native tests under AddressSanitizer and UBSan (build/sanitize)"
+[ -f "$root/build/sanitize/build.ninja" ] ||
+  cmake -S "$root" -B "$root/build/sanitize" -G Ninja -DSKELVANE_SANITIZE=ON >/dev/null
+cmake --build "$root/build/sanitize" -j "$jobs"
+# Any report fails its test; the readers expect a refused allocation to come back empty.
+ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:allocator_may_return_null=1:detect_leaks=1 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir "$root/build/sanitize" --output-on-failure -j "$jobs"
+
 echo "== Windows tests under Wine (x86_64 build)"
 export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$root/cmake/wine-prefix.sh" "$WINEPREFIX"
