@@ -10,9 +10,12 @@ FilterRecordPtr gFilterRecord = nullptr;
 namespace
 {
 
-// Saves the caller's floating-point control state, masks every floating-point exception for
-// the call, and restores the state on the way out. The host may run with exceptions
-// unmasked; our arithmetic relies on infinities and NaNs instead of traps.
+// Saves the caller's floating-point control state, sets the one our code needs for the call,
+// and restores the caller's on the way out. The host may run with exceptions unmasked (our
+// arithmetic relies on infinities and NaNs instead of traps), with the x87 precision control at
+// 53 or 24 bits (the spin edits' arithmetic is extended precision: at 53 bits "4.4" parses
+// above the constant 4.4L) or with another rounding mode or flush-to-zero (the results must be
+// the native build's bits). Worker threads start in the same state (platform/Threads.cpp).
 class TFloatingPointGuard
 {
 public:
@@ -20,9 +23,10 @@ public:
   {
     asm volatile("fnstcw %0" : "=m"(FControlWord));
     FMxcsr = _mm_getcsr();
-    uint16_t masked = FControlWord | kX87AllExceptions;
-    asm volatile("fldcw %0" : : "m"(masked));
-    _mm_setcsr(FMxcsr | kSseAllExceptions);
+    const uint16_t ours = uint16_t((FControlWord & ~kX87PrecisionAndRounding) |
+                                   kX87AllExceptions | kX87Extended);
+    asm volatile("fldcw %0" : : "m"(ours));
+    _mm_setcsr(kSseAllExceptions);
   }
   ~TFloatingPointGuard()
   {
@@ -36,6 +40,10 @@ public:
 
 private:
   static constexpr uint16_t kX87AllExceptions = 0x003f;
+  // Precision control 11 (64-bit mantissa), rounding control 00 (to nearest).
+  static constexpr uint16_t kX87PrecisionAndRounding = 0x0f00;
+  static constexpr uint16_t kX87Extended = 0x0300;
+  // Every exception masked, round to nearest, no flush to zero, no denormals-are-zero.
   static constexpr unsigned kSseAllExceptions = 0x1f80;
   uint16_t FControlWord = 0;
   unsigned FMxcsr = 0;

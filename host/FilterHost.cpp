@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <xmmintrin.h>
 
 namespace
 {
@@ -43,7 +45,46 @@ uint32_t ReadLE32(const std::vector<uint8_t>& data)
                                uint32_t(data[3]) << 24;
 }
 
+uint16_t X87ControlWord()
+{
+  uint16_t word = 0;
+  asm volatile("fnstcw %0" : "=m"(word));
+  return word;
+}
+
+void SetX87ControlWord(uint16_t word) { asm volatile("fldcw %0" : : "m"(word)); }
+
+// The precision control field of the x87 control word: 00 single, 10 double, 11 extended.
+uint16_t WithX87Precision(uint16_t word, int bits)
+{
+  const uint16_t field = bits == 24 ? 0x0000 : bits == 53 ? 0x0200 : 0x0300;
+  return uint16_t((word & ~0x0300) | field);
+}
+
 } // namespace
+
+#if defined(__i386__)
+// CallWithStackAlignedTo4(entry, selector, record, data, result) calls entry(selector, record,
+// data, result) with the stack pointer 4 bytes off a multiple of 16 at the call instruction, as
+// a host that keeps only the 4-byte alignment the 32-bit calling convention promises may.
+extern "C" void CallWithStackAlignedTo4(PluginMainProc entry, int selector, void* record,
+                                        intptr_t* data, int16* result);
+asm(".text\n"
+    ".globl _CallWithStackAlignedTo4\n"
+    "_CallWithStackAlignedTo4:\n"
+    "  pushl %ebp\n"
+    "  movl %esp, %ebp\n"
+    "  andl $-16, %esp\n"
+    "  subl $12, %esp\n" // 4 mod 16, and the four arguments keep it so
+    "  pushl 24(%ebp)\n"
+    "  pushl 20(%ebp)\n"
+    "  pushl 16(%ebp)\n"
+    "  pushl 12(%ebp)\n"
+    "  call *8(%ebp)\n"
+    "  movl %ebp, %esp\n"
+    "  popl %ebp\n"
+    "  ret\n");
+#endif
 
 std::string RectText(const Rect& rect)
 {
@@ -149,10 +190,37 @@ bool TPluginModule::Load(const std::string& path, std::string& error)
   return true;
 }
 
+bool TPluginModule::SetCallStyle(const TCallStyle& style)
+{
+#if !defined(__i386__)
+  if (style.StackAlignedTo4)
+    return false;
+#endif
+  if (style.X87PrecisionBits != 0 && style.X87PrecisionBits != 24 &&
+      style.X87PrecisionBits != 53 && style.X87PrecisionBits != 64)
+    return false;
+  FStyle = style;
+  return true;
+}
+
 int16 TPluginModule::Call(int16 selector, void* record)
 {
   int16 result = kUntouchedResult;
-  FPluginMain(selector, record, &Data, &result);
+  const uint16_t hostWord = X87ControlWord();
+  if (FStyle.X87PrecisionBits != 0)
+    SetX87ControlWord(WithX87Precision(hostWord, FStyle.X87PrecisionBits));
+  const uint16_t callWord = X87ControlWord();
+  const unsigned callMxcsr = _mm_getcsr();
+#if defined(__i386__)
+  if (FStyle.StackAlignedTo4)
+    CallWithStackAlignedTo4(FPluginMain, selector, record, &Data, &result);
+  else
+#endif
+    FPluginMain(selector, record, &Data, &result);
+  // Only the control bits count: the status flags a call raised are the host's to clear.
+  if (X87ControlWord() != callWord || (_mm_getcsr() & ~0x3fu) != (callMxcsr & ~0x3fu))
+    FFloatingPointRestored = false;
+  SetX87ControlWord(hostWord);
   return result;
 }
 
@@ -225,48 +293,84 @@ TRecordState TFilterHost::State() const
   return state;
 }
 
+size_t TFilterHost::ImageOffset(const TBlock& block, int x, int y) const
+{
+  return size_t(block.Area.top + y) * FImage.RowBytes() +
+         (size_t(block.Area.left + x) * FImage.Channels + block.LoPlane) * FImage.SampleBytes();
+}
+
+size_t TFilterHost::BlockOffset(const TBlock& block, int x, int y, size_t pixelBytes)
+{
+  return size_t(y) * block.Stride + size_t(x) * pixelBytes;
+}
+
 // A block of the area's planes lo..hi, interleaved, rows padded by padBytes; the padding and
-// the guard after the block hold kGuardByte so that stray writes show.
-bool TFilterHost::MakeBlock(const Rect& area, int16 loPlane, int16 hiPlane, int padBytes,
-                            TBlock& block)
+// the guard after the block hold kGuardByte so that stray writes show. No copy of the block is
+// kept: the checks compare with the image, so that a large image needs only its two blocks.
+OSErr TFilterHost::MakeBlock(const Rect& area, int16 loPlane, int16 hiPlane, int padBytes,
+                             TBlock& block)
 {
   if (area.top < 0 || area.left < 0 || area.bottom > FImage.Height || area.right > FImage.Width ||
       loPlane < 0 || hiPlane < loPlane || hiPlane >= FImage.Channels)
-    return false;
+    return filterBadParameters;
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
-  const int planes = hiPlane - loPlane + 1;
-  const size_t sampleBytes = size_t(FImage.SampleBytes());
+  const size_t pixelBytes = size_t(hiPlane - loPlane + 1) * size_t(FImage.SampleBytes());
   block.Area = area;
   block.LoPlane = loPlane;
   block.HiPlane = hiPlane;
-  block.RowLength = size_t(width) * planes * sampleBytes;
+  block.RowLength = size_t(width) * pixelBytes;
   block.Stride = int32(block.RowLength + size_t(padBytes));
-  block.Bytes.assign(size_t(block.Stride) * height + kGuardBytes, kGuardByte);
-  const size_t imageRow = FImage.RowBytes();
+  try
+  {
+    block.Bytes.clear();
+    block.Bytes.shrink_to_fit();
+    block.Bytes.assign(size_t(block.Stride) * height + kGuardBytes, kGuardByte);
+  }
+  catch (const std::bad_alloc&)
+  {
+    // As a host out of memory answers; no exception may cross the plug-in's frames.
+    return memFullErr;
+  }
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-    {
-      const uint8_t* pixel = FImage.Data.data() + size_t(area.top + y) * imageRow +
-                             (size_t(area.left + x) * FImage.Channels + loPlane) * sampleBytes;
-      std::memcpy(block.Bytes.data() + size_t(y) * block.Stride + size_t(x) * planes * sampleBytes,
-                  pixel, planes * sampleBytes);
-    }
-  block.Original = block.Bytes;
+      std::memcpy(block.Bytes.data() + BlockOffset(block, x, y, pixelBytes),
+                  FImage.Data.data() + ImageOffset(block, x, y), pixelBytes);
+  return noErr;
+}
+
+bool TFilterHost::BlockAsHandedOut(const TBlock& block) const
+{
+  const int width = block.Area.right - block.Area.left;
+  const int height = block.Area.bottom - block.Area.top;
+  const size_t pixelBytes = size_t(block.HiPlane - block.LoPlane + 1) * FImage.SampleBytes();
+  for (int y = 0; y < height; ++y)
+  {
+    for (int x = 0; x < width; ++x)
+      if (std::memcmp(block.Bytes.data() + BlockOffset(block, x, y, pixelBytes),
+                      FImage.Data.data() + ImageOffset(block, x, y), pixelBytes) != 0)
+        return false;
+    for (size_t i = block.RowLength; i < size_t(block.Stride); ++i)
+      if (block.Bytes[size_t(y) * block.Stride + i] != kGuardByte)
+        return false;
+  }
+  for (size_t i = size_t(block.Stride) * height; i < block.Bytes.size(); ++i)
+    if (block.Bytes[i] != kGuardByte)
+      return false;
   return true;
 }
 
 void TFilterHost::CheckAndCommit()
 {
-  if (FInHanded && FIn.Bytes != FIn.Original)
+  // Nothing has been committed since the input block was made, so the image still holds it.
+  if (FInHanded && !BlockAsHandedOut(FIn))
     FInputUntouched = false;
   if (!FOutHanded)
     return;
   TBlock& out = FOut;
   const int width = out.Area.right - out.Area.left;
   const int height = out.Area.bottom - out.Area.top;
-  const int planes = out.HiPlane - out.LoPlane + 1;
-  const size_t sampleBytes = size_t(FImage.SampleBytes());
+  const size_t pixelBytes = size_t(out.HiPlane - out.LoPlane + 1) * FImage.SampleBytes();
   for (int y = 0; y < height; ++y)
     for (size_t i = out.RowLength; i < size_t(out.Stride); ++i)
       if (out.Bytes[size_t(y) * out.Stride + i] != kGuardByte)
@@ -274,13 +378,10 @@ void TFilterHost::CheckAndCommit()
   for (size_t i = size_t(out.Stride) * height; i < out.Bytes.size(); ++i)
     if (out.Bytes[i] != kGuardByte)
       FOutputGuardsIntact = false;
-  const size_t imageRow = FImage.RowBytes();
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      std::memcpy(FImage.Data.data() + size_t(out.Area.top + y) * imageRow +
-                      (size_t(out.Area.left + x) * FImage.Channels + out.LoPlane) * sampleBytes,
-                  out.Bytes.data() + size_t(y) * out.Stride + size_t(x) * planes * sampleBytes,
-                  planes * sampleBytes);
+      std::memcpy(FImage.Data.data() + ImageOffset(out, x, y),
+                  out.Bytes.data() + BlockOffset(out, x, y, pixelBytes), pixelBytes);
 }
 
 OSErr TFilterHost::AdvanceState()
@@ -302,25 +403,26 @@ OSErr TFilterHost::AdvanceState()
   OSErr result = noErr;
   if (!Empty(FRecord.inRect))
   {
-    if (MakeBlock(FRecord.inRect, FRecord.inLoPlane, FRecord.inHiPlane, FInPad, FIn))
+    result = MakeBlock(FRecord.inRect, FRecord.inLoPlane, FRecord.inHiPlane, FInPad, FIn);
+    if (result == noErr)
     {
       FInHanded = true;
       FRecord.inData = FIn.Bytes.data();
       FRecord.inRowBytes = FIn.Stride;
     }
-    else
-      result = filterBadParameters;
   }
   if (!Empty(FRecord.outRect))
   {
-    if (MakeBlock(FRecord.outRect, FRecord.outLoPlane, FRecord.outHiPlane, FOutPad, FOut))
+    const OSErr outResult =
+        MakeBlock(FRecord.outRect, FRecord.outLoPlane, FRecord.outHiPlane, FOutPad, FOut);
+    if (outResult == noErr)
     {
       FOutHanded = true;
       FRecord.outData = FOut.Bytes.data();
       FRecord.outRowBytes = FOut.Stride;
     }
-    else
-      result = filterBadParameters;
+    else if (result == noErr)
+      result = outResult;
   }
   return result;
 }

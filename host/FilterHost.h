@@ -27,6 +27,14 @@ bool CheckPluginFile(const std::string& path, TPluginInfo& info, std::string& er
 
 typedef void (*PluginMainProc)(int16 selector, void* record, intptr_t* data, int16* result);
 
+// How the host calls PluginMain. Hosts built with other compilers run with the x87 precision
+// control at 53 or 24 bits, and 32-bit ones may call with the stack aligned to 4 bytes only.
+struct TCallStyle
+{
+  int X87PrecisionBits = 0;     // 24, 53 or 64 during the call; 0 leaves the host's as it is
+  bool StackAlignedTo4 = false; // 32-bit only: the stack is 4 bytes off 16 at the call
+};
+
 // A loaded filter module; unloads it when destroyed.
 class TPluginModule
 {
@@ -42,9 +50,16 @@ public:
   int16 Call(int16 selector, void* record);
   intptr_t Data = 0; // the host's data slot, kept between calls as a host keeps it
 
+  // False when the style cannot be had in this build (a 4-byte stack on 64 bits).
+  bool SetCallStyle(const TCallStyle& style);
+  // False once a call returned with another x87 control word or MXCSR than it was made with.
+  bool FloatingPointRestored() const { return FFloatingPointRestored; }
+
 private:
   HMODULE FModule = nullptr;
   PluginMainProc FPluginMain = nullptr;
+  TCallStyle FStyle;
+  bool FFloatingPointRestored = true;
 };
 
 // How the host misbehaves in advanceState, for testing a plug-in's defences.
@@ -98,13 +113,19 @@ private:
   struct TBlock
   {
     std::vector<uint8_t> Bytes; // rows at Stride, then kGuardBytes guard bytes
-    std::vector<uint8_t> Original;
     Rect Area{};
     int16 LoPlane = 0, HiPlane = 0;
     int32 Stride = 0;
     size_t RowLength = 0;
   };
-  bool MakeBlock(const Rect& area, int16 loPlane, int16 hiPlane, int padBytes, TBlock& block);
+  // noErr, filterBadParameters for an area or planes outside the image, memFullErr when the
+  // block cannot be allocated.
+  OSErr MakeBlock(const Rect& area, int16 loPlane, int16 hiPlane, int padBytes, TBlock& block);
+  // The block's samples as the image holds them, its padding and guard as handed out.
+  bool BlockAsHandedOut(const TBlock& block) const;
+  // The byte offsets in the image and in the block of the block's pixel (x, y).
+  size_t ImageOffset(const TBlock& block, int x, int y) const;
+  static size_t BlockOffset(const TBlock& block, int x, int y, size_t pixelBytes);
   void CheckAndCommit();
 
   THostImageFile FImage;

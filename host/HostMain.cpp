@@ -30,7 +30,10 @@ const char kUsage[] =
     "  --artifacts DIR    where the script's screenshots go (default: current directory)\n"
     "  --report FILE      write what happened as key=value lines\n"
     "  --events FILE      append the host's and the test plug-in's events to this file\n"
-    "  --no-check         do not insist on the property list and version resources\n";
+    "  --no-check         do not insist on the property list and version resources\n"
+    "  --x87-precision N  call with the x87 precision control at N bits (24, 53 or 64), as\n"
+    "                     hosts built with other compilers run\n"
+    "  --stack-align 4    (32-bit) call with the stack aligned to 4 bytes only, not to 16\n";
 
 struct TOptions
 {
@@ -45,6 +48,7 @@ struct TOptions
   std::vector<int16> Selectors;
   bool About = false;
   bool Check = true;
+  TCallStyle CallStyle;
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -118,6 +122,13 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error)
       for (int selector : values)
         options.Selectors.push_back(int16(selector));
       options.HasSelectors = true;
+    }
+    else if (name == "--x87-precision")
+      ok = value(text) && ParseInt(text, options.CallStyle.X87PrecisionBits);
+    else if (name == "--stack-align")
+    {
+      ok = value(text) && text == "4";
+      options.CallStyle.StackAlignedTo4 = ok;
     }
     else if (name == "--about") options.About = true;
     else if (name == "--no-check") options.Check = false;
@@ -264,6 +275,8 @@ int main(int argc, char** argv)
   if (!options.Events.empty())
     SetEnvironmentVariableA("SKELVANE_TEST_EVENTS", options.Events.c_str());
   TPluginModule plugin;
+  if (!plugin.SetCallStyle(options.CallStyle))
+    return Fail("this host cannot call with that x87 precision or stack alignment");
   if (!plugin.Load(options.Plugin, error))
     return Fail(error);
 
@@ -311,7 +324,8 @@ int main(int argc, char** argv)
     out << "inputUntouched=" << host.InputUntouched() << "\n"
         << "outputGuardsIntact=" << host.OutputGuardsIntact() << "\n"
         << "applied=" << applied << "\n"
-        << "imageChanged=" << (host.Image().Data != image.Data) << "\n";
+        << "imageChanged=" << (host.Image().Data != image.Data) << "\n"
+        << "floatingPointRestored=" << plugin.FloatingPointRestored() << "\n";
     if (!out)
       return Fail("cannot write " + options.Report);
   }

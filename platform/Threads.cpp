@@ -111,15 +111,16 @@ TSyncWindows& SyncWindows() {
   return windows;
 }
 
-// The state the operating system gives a new thread: every exception masked, round to
-// nearest, and on x87 53-bit precision. SSE code (all our double and float arithmetic) only
-// sees MXCSR, which is set in full so that no flush-to-zero mode leaks in from anywhere.
+// The state the plug-in entry sets for its calls (framework/PluginMain.cpp): every exception
+// masked, round to nearest, and on x87 64-bit precision, which long double arithmetic needs
+// (the operating system starts a thread at 53 bits). SSE code (all our double and float
+// arithmetic) only sees MXCSR, which is set in full so that no flush-to-zero mode leaks in.
 void SetWorkerFloatingPointState() {
   _clearfp();
   _controlfp(_MCW_EM, _MCW_EM);
   _controlfp(_RC_NEAR, _MCW_RC);
 #if defined(__i386__)
-  _controlfp(_PC_53, _MCW_PC);
+  _controlfp(_PC_64, _MCW_PC);
 #endif
   _mm_setcsr(0x1F80);
 }

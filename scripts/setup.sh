@@ -10,7 +10,7 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install o
 
 packages="cmake ninja-build g++ googletest libbenchmark-dev libfftw3-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-  wine64 xvfb xauth"
+  wine64 xvfb xauth strace"
 missing=""
 for p in $packages; do installed "$p" || missing="$missing $p"; done
 if [ -n "$missing" ]; then
@@ -37,4 +37,7 @@ case $("$root/cmake/wine32-probe.sh") in
       apt_get install -y -qq --no-install-recommends --no-remove $wine32 >/dev/null ||
         apt_get install -y -qq --no-install-recommends --no-remove -t bookworm $wine32 >/dev/null
     fi ;;
+  # Fetched into the build tree; the machine's package database stays as it is.
+  emulated)
+    "$root/cmake/wine32-emulated.sh" prepare "$root/build/wine32-emulated" "$wine_version" ;;
 esac
