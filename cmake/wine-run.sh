@@ -13,5 +13,5 @@ case $(od -An -tx1 -j "$(( $(od -An -tu4 -j60 -N4 "$exe") + 4 ))" -N2 "$exe" | t
   4c01) loader=/usr/lib/wine/wine ;;     # IMAGE_FILE_MACHINE_I386
   *)    loader=/usr/lib/wine/wine64 ;;
 esac
-[ -d "$WINEPREFIX" ] || "$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"
+"$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"  # at once when it is up to date
 exec "$loader" "$exe" "$@"
