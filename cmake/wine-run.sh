@@ -31,5 +31,5 @@ if [ -n "${SKELVANE_WINE_POOL:-}" ]; then
     sleep 0.2
   done
 fi
-[ -d "$WINEPREFIX" ] || "$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"
+"$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"  # at once when it is up to date
 exec "$loader" "$exe" "$@"

@@ -7,7 +7,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 tree=$(cd "$1" && pwd) prefix=$(realpath -m "$2") slots=${3:-${SKELVANE_WINE_SLOTS:-4}}
 pool=$tree/wine-pool
-[ -d "$prefix" ] || "$here/wine-prefix.sh" "$prefix"
+"$here/wine-prefix.sh" "$prefix"  # at once when it is up to date
 eval "$("$here/wine-pool.sh" start "$pool" "$prefix" "$slots")"
 status=0
 ctest --test-dir "$tree" --output-on-failure -j "$slots" || status=$?

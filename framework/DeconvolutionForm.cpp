@@ -221,12 +221,18 @@ void TDeconvolutionForm::FormCreate() {
   for (TControl* box : {static_cast<TControl*>(GroupBox1), static_cast<TControl*>(GroupBox2),
                         static_cast<TControl*>(GroupBox3), static_cast<TControl*>(grpPSF)})
     box->Font().SetName(name);
+  CreateFormEvent();
+}
+
+void TDeconvolutionForm::CreateFormEvent() {
   // Kept for hosts and tools that look for it; nothing waits on it.
   FFormEvent = std::make_unique<TEvent>(true, false, FDesign.FormEventName);
   FFormEvent->Reset();
 }
 
 void TDeconvolutionForm::FormShow() {
+  // Closing freed it: a dialog shown again gets it anew.
+  if (FFormEvent == nullptr) CreateFormEvent();
   ProgressBar->SetPosition(0);
   lblStatus->SetCaption("Idle");
   btnPreview->SetEnabled(true);

@@ -135,6 +135,7 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   virtual std::unique_ptr<TDeconvolutionThread> CreateWorker(int Width, int Height) = 0;
 
  private:
+  void CreateFormEvent();
   void ClearPreview();
   void ShowOriginal();
   void StartPreview();
