@@ -1,11 +1,13 @@
 // Tests of the fit-to-box nearest-neighbour copies.
 #include "ddp/ScaleToFit.h"
 
+#include "framework/BitHash.h"
 #include "framework/Generators.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <memory>
 #include <tuple>
 #include <utility>
@@ -136,6 +138,28 @@ TEST(ScaleToFitTest, EmptySourceGivesEmptyCopy) {
   ASSERT_TRUE(copy);
   EXPECT_EQ(copy->Data, nullptr);
   EXPECT_EQ(copy->Width * copy->Height, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// One hash over fitted copies of star fields, reduced, kept and enlarged, gray and RGB. The
+// sampling positions are single-precision sums, so the copies depend on every rounding; the
+// same constant must come out of every build.
+TEST(ScaleToFitTest, CopiesHashToTheSameConstantInEveryBuild) {
+  testgen::TFnv1a hash;
+  const TSize sizes[] = {{1000, 600}, {600, 1000}, {401, 401}, {300, 300}, {100, 37}, {1, 1}, {1603, 7}, {3, 1201}};
+  for (const auto& [w, h] : sizes) {
+    auto source = testgen::StarField(w, h, 4242u);
+    auto gray = ScaleToFit(*source, 401, 401);
+    ASSERT_TRUE(gray);
+    hash.AddSamples(*gray);
+    auto rgb = ScaleToFitRGB(*Colours(*source), 401, 401);
+    ASSERT_TRUE(rgb);
+    hash.Add(rgb->Data, sizeof(TPixelRGB) * static_cast<size_t>(rgb->Width) * rgb->Height);
+  }
+  EXPECT_EQ(hash.Value(), 0xf76eaaed771bd555ull) << std::hex << hash.Value();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "framework/PSF.h"
 #include "framework/Utilities.h"
 
+#include "BitHash.h"
 #include "Generators.h"
 
 #include <gtest/gtest.h>
@@ -14,26 +15,7 @@
 
 namespace {
 
-class TFnv1a {
-public:
-  void Add(const void* data, size_t bytes) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    for (size_t i = 0; i < bytes; ++i) FHash = (FHash ^ p[i]) * 0x100000001b3ull;
-  }
-  void Add(const TDataContainer& plane) {
-    const size_t n = static_cast<size_t>(plane.Width) * plane.Height;
-    Add(plane.Data, n * sizeof(float));
-    Add(plane.Complex, n * sizeof(TComplex));
-  }
-  void Add(const TBitmap24& bitmap) {
-    Add(bitmap.Bits(), static_cast<size_t>(bitmap.RowBytes()) * bitmap.Height());
-  }
-  void Add(float v) { Add(&v, sizeof v); }
-  std::uint64_t Value() const { return FHash; }
-
-private:
-  std::uint64_t FHash = 0xcbf29ce484222325ull;
-};
+using testgen::TFnv1a;
 
 void HashTransforms(TFnv1a& hash) {
   const std::pair<int, int> sizes[] = {{1, 1}, {8, 8}, {64, 32}, {1, 16}, {256, 256}, {2048, 4}, {4, 4096}};

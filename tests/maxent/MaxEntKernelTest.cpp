@@ -18,6 +18,7 @@
 #include "framework/DataContainer.h"
 #include "framework/PSF.h"
 #include "framework/Utilities.h"
+#include "tests/framework/BitHash.h"
 #include "tests/framework/Generators.h"
 #include "tests/framework/SampleFrame.h"
 
@@ -401,11 +402,9 @@ TEST(MaxEntTest, ResultBitsAreTheSameInEveryBuild)
   image->SetValue(1, 0, -0.25f);
   auto psf = GaussianPSF(64, 64, 1.7);
   RunKernel(*image, *psf, 10);
-  std::uint64_t hash = 0xcbf29ce484222325ull;
-  for (std::uint32_t bits : Bits(*image))
-    for (int byte = 0; byte < 4; ++byte)
-      hash = (hash ^ ((bits >> (8 * byte)) & 0xffu)) * 0x100000001b3ull;
-  EXPECT_EQ(hash, 0x52b5562b215bd8e9ull) << std::hex << hash;
+  testgen::TFnv1a hash;
+  hash.AddSamples(*image);
+  EXPECT_EQ(hash.Value(), 0x52b5562b215bd8e9ull) << std::hex << hash.Value();
 }
 
 } // namespace

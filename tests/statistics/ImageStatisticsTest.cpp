@@ -1,6 +1,7 @@
 // Tests of the per-channel figures and of the list rows and caption made from them.
 #include "statistics/ImageStatistics.h"
 
+#include "framework/BitHash.h"
 #include "framework/Generators.h"
 #include "statistics/StatisticsTestBlock.h"
 
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -250,5 +252,45 @@ TEST_P(StatisticsReferenceTest, FiguresMatchDirectComputation) {
 INSTANTIATE_TEST_SUITE_P(Images, StatisticsReferenceTest,
                          ::testing::Values(TReferenceCase{true, 8, 37, 23}, TReferenceCase{false, 8, 41, 19},
                                            TReferenceCase{true, 16, 29, 31}, TReferenceCase{false, 16, 64, 48}));
+
+}  // namespace
+
+namespace {
+
+// One hash over the figures, the list texts and the histogram series of fixed star fields at
+// every depth, gray and RGB, with padded rows. The arithmetic is fixed down to the bit, so the
+// same constant must come out of every build; a tolerance would not show a difference.
+TEST(StatisticsTest, FiguresAndHistogramsHashToTheSameConstantInEveryBuild) {
+  testgen::TFnv1a hash;
+  for (const auto& [w, h] : {std::pair<int, int>{37, 23}, std::pair<int, int>{300, 200}})
+    for (int depth : {8, 16, 32})
+      for (bool gray : {true, false}) {
+        const int channels = gray ? 1 : 3;
+        const double top = depth == 8 ? 255 : depth == 16 ? 65535 : 1.25;
+        std::vector<float> samples(static_cast<std::size_t>(w) * h * channels);
+        for (int c = 0; c < channels; ++c) {
+          auto field = testgen::StarField(w, h, 31u + c);
+          for (int i = 0; i < w * h; ++i)
+            samples[static_cast<std::size_t>(i) * channels + c] =
+                static_cast<float>(std::min(field->Data[i] * top, top));
+        }
+        const TTestBlock block(w, h, gray, depth, samples, 5);
+        for (const TChannelFigures& f : ComputeChannelFigures(block.Image())) {
+          hash.Add(&f.Minimum, sizeof f.Minimum);
+          hash.Add(&f.Maximum, sizeof f.Maximum);
+          for (const std::int64_t figure : {f.Sum, f.Mean, f.SumSq, f.StdDev}) hash.Add(&figure, sizeof figure);
+        }
+        for (const TRowTexts& row : Texts(ComputeStatistics(block.Image(), '.')))
+          for (const std::string& text : row) hash.Add(text.c_str(), text.size() + 1);
+        const THistogram histogram = BuildHistogram(block.Image());
+        for (float scale : histogram.Scales) hash.Add(scale);
+        for (const THistogramSeries& series : histogram.Series)
+          for (const TChartPoint& point : series.Points) {
+            hash.Add(&point.X, sizeof point.X);
+            hash.Add(&point.Y, sizeof point.Y);
+          }
+      }
+  EXPECT_EQ(hash.Value(), 0x247462a443205f81ull) << std::hex << hash.Value();
+}
 
 }  // namespace
