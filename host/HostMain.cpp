@@ -2,6 +2,7 @@
 #include "DisplayStretch.h"
 #include "FilterHost.h"
 #include "DialogWatchdog.h"
+#include "FuzzRecords.h"
 #include "Script.h"
 
 #include <cstdio>
@@ -30,7 +31,11 @@ const char kUsage[] =
     "  --artifacts DIR    where the script's screenshots go (default: current directory)\n"
     "  --report FILE      write what happened as key=value lines\n"
     "  --events FILE      append the host's and the test plug-in's events to this file\n"
-    "  --no-check         do not insist on the property list and version resources\n";
+    "  --no-check         do not insist on the property list and version resources\n"
+    "  --fuzz-records N   call the plug-in with N randomised filter records instead of a run,\n"
+    "                     answering its dialogs; --fuzz-first K starts at record K and\n"
+    "                     --seed S picks the records, --fuzz-trace prints each before it\n"
+    "                     runs (see host/FuzzRecords.h)\n";
 
 struct TOptions
 {
@@ -45,6 +50,8 @@ struct TOptions
   std::vector<int16> Selectors;
   bool About = false;
   bool Check = true;
+  bool Fuzz = false;
+  TFuzzOptions FuzzOptions;
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -119,6 +126,26 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error)
         options.Selectors.push_back(int16(selector));
       options.HasSelectors = true;
     }
+    else if (name == "--fuzz-records")
+    {
+      int records = 0;
+      ok = value(text) && ParseInt(text, records) && records > 0;
+      options.FuzzOptions.Records = records;
+      options.Fuzz = true;
+    }
+    else if (name == "--fuzz-first")
+    {
+      int first = 0;
+      ok = value(text) && ParseInt(text, first) && first >= 0;
+      options.FuzzOptions.First = first;
+    }
+    else if (name == "--fuzz-trace") options.FuzzOptions.Trace = true;
+    else if (name == "--seed")
+    {
+      ok = value(text) && !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+      if (ok)
+        options.FuzzOptions.Seed = std::strtoull(text.c_str(), nullptr, 10);
+    }
     else if (name == "--about") options.About = true;
     else if (name == "--no-check") options.Check = false;
     else
@@ -137,7 +164,7 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error)
     error = "--plugin is required";
     return false;
   }
-  if (!options.About && !options.HasSelectors && options.In.empty())
+  if (!options.About && !options.HasSelectors && !options.Fuzz && options.In.empty())
   {
     error = "--in is required for a run";
     return false;
@@ -266,6 +293,8 @@ int main(int argc, char** argv)
   TPluginModule plugin;
   if (!plugin.Load(options.Plugin, error))
     return Fail(error);
+  if (options.Fuzz)
+    return RunFuzzRecords(plugin, options.FuzzOptions);
 
   TFilterHost host(image, mode);
   host.SetPadding(options.Pad, options.OutPad);
