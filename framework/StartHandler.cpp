@@ -80,7 +80,12 @@ int16 RunStartHandler(const TStartPolicy& policy, const TDialogFactory& createDi
   const size_t rowBytes =
       size_t(imageWidth > 0 ? imageWidth : 0) * (mode.IsGray ? 1 : 3) * (mode.BitDepth / 8);
   const bool staged = outRowBytes != inRowBytes;
+  // The dialogs' stride must be whole samples: the conversions round a partial sample of
+  // padding away, which would put every row after the first at the wrong place in the host's
+  // block. The output stride is only used by the byte-exact staging copy.
+  const int32 sampleBytes = mode.BitDepth / 8;
   if (imageWidth <= 0 || imageHeight <= 0 || inRowBytes < 0 || size_t(inRowBytes) < rowBytes ||
+      inRowBytes % sampleBytes != 0 ||
       (staged && (outRowBytes < 0 || size_t(outRowBytes) < rowBytes)))
     return filterBadParameters;
 

@@ -49,6 +49,7 @@ using TDialogFactory = std::function<std::unique_ptr<THostDialog>()>;
 
 // The start protocol on gFilterRecord: mode check, planes and rectangles, advanceState, the
 // dialog, the result policy. Returns the host result code. Refuses a record without pixels
-// (empty filter rectangle, null blocks, strides shorter than a row) with filterBadParameters,
+// (empty filter rectangle, null blocks, strides shorter than a row or, for the input block, not
+// in whole samples) with filterBadParameters,
 // or with the host's own code when advanceState reported one.
 int16 RunStartHandler(const TStartPolicy& policy, const TDialogFactory& createDialog);

@@ -2,6 +2,7 @@
 #include "DisplayStretch.h"
 #include "FilterHost.h"
 #include "DialogWatchdog.h"
+#include "FuzzRecords.h"
 #include "Script.h"
 
 #include <cstdio>
@@ -33,7 +34,11 @@ const char kUsage[] =
     "  --no-check         do not insist on the property list and version resources\n"
     "  --x87-precision N  call with the x87 precision control at N bits (24, 53 or 64), as\n"
     "                     hosts built with other compilers run\n"
-    "  --stack-align 4    (32-bit) call with the stack aligned to 4 bytes only, not to 16\n";
+    "  --stack-align 4    (32-bit) call with the stack aligned to 4 bytes only, not to 16\n"
+    "  --fuzz-records N   call the plug-in with N randomised filter records instead of a run,\n"
+    "                     answering its dialogs; --fuzz-first K starts at record K and\n"
+    "                     --seed S picks the records, --fuzz-trace prints each before it\n"
+    "                     runs (see host/FuzzRecords.h)\n";
 
 struct TOptions
 {
@@ -49,6 +54,8 @@ struct TOptions
   bool About = false;
   bool Check = true;
   TCallStyle CallStyle;
+  bool Fuzz = false;
+  TFuzzOptions FuzzOptions;
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -130,6 +137,26 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error)
       ok = value(text) && text == "4";
       options.CallStyle.StackAlignedTo4 = ok;
     }
+    else if (name == "--fuzz-records")
+    {
+      int records = 0;
+      ok = value(text) && ParseInt(text, records) && records > 0;
+      options.FuzzOptions.Records = records;
+      options.Fuzz = true;
+    }
+    else if (name == "--fuzz-first")
+    {
+      int first = 0;
+      ok = value(text) && ParseInt(text, first) && first >= 0;
+      options.FuzzOptions.First = first;
+    }
+    else if (name == "--fuzz-trace") options.FuzzOptions.Trace = true;
+    else if (name == "--seed")
+    {
+      ok = value(text) && !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+      if (ok)
+        options.FuzzOptions.Seed = std::strtoull(text.c_str(), nullptr, 10);
+    }
     else if (name == "--about") options.About = true;
     else if (name == "--no-check") options.Check = false;
     else
@@ -148,7 +175,7 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error)
     error = "--plugin is required";
     return false;
   }
-  if (!options.About && !options.HasSelectors && options.In.empty())
+  if (!options.About && !options.HasSelectors && !options.Fuzz && options.In.empty())
   {
     error = "--in is required for a run";
     return false;
@@ -279,6 +306,8 @@ int main(int argc, char** argv)
     return Fail("this host cannot call with that x87 precision or stack alignment");
   if (!plugin.Load(options.Plugin, error))
     return Fail(error);
+  if (options.Fuzz)
+    return RunFuzzRecords(plugin, options.FuzzOptions);
 
   TFilterHost host(image, mode);
   host.SetPadding(options.Pad, options.OutPad);

@@ -48,7 +48,18 @@ step_win32_deliverables() {
   "$root/cmake/wine32-watch.sh" "$root/tests/deliverables/compare.sh" "$root/build"
 }
 
-steps="setup build native_tests sanitize_tests win64_tests win32_tests win32_deliverables"
+# Each plug-in of a Windows tree called through its entry with randomised filter records.
+step_fuzz_records_win64() {
+  WINEPREFIX="$root/build/win64/wineprefix" "$root/scripts/fuzz-records.sh" win64 500
+}
+
+step_fuzz_records_win32() {
+  . "$root/build/wine32.env"
+  "$root/cmake/wine32-watch.sh" "$root/scripts/fuzz-records.sh" win32 500
+}
+
+steps="setup build native_tests sanitize_tests win64_tests fuzz_records_win64 win32_tests
+  win32_deliverables fuzz_records_win32"
 
 mkdir -p "$SKELVANE_ARTIFACTS"
 timings=""
