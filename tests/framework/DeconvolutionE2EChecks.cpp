@@ -31,3 +31,9 @@ void CheckSettingsRun(const TDeconvolutionPlugin& plugin, const TSettingsCase& s
   EXPECT_EQ(width, settings.SavedWidth);
   EXPECT_EQ(TProductKey::ValueCount(), 3);
 }
+
+std::vector<TSettingsCase> SettingsCases(float sigma, const TSettingsCase& changedPSF) {
+  return {TSettingsCase{"HalfDownToEven", "set edtIterations 10.5\n", pkGaussian, sigma, 10, 0, sigma},
+          TSettingsCase{"HalfUpToEven", "set edtIterations 11.5\n", pkGaussian, sigma, 12, 0, sigma},
+          changedPSF};
+}
