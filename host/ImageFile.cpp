@@ -1,6 +1,7 @@
 #include "ImageFile.h"
 
 #include "DisplayStretch.h"
+#include "FileBytes.h"
 #include "PngFile.h"
 
 #include <algorithm>
@@ -492,16 +493,9 @@ bool ReadImageFile(const std::string& path, THostImageFile& image, std::string* 
   image = THostImageFile();
   const TImageFormat format = FormatFromPath(path);
   if (format == TImageFormat::Unknown) return Fail(error, path + ": unknown file extension");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Fail(error, path + ": cannot open");
-  file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  if (size < 0 || static_cast<uint64_t>(size) > kMaxDataBytes + (1u << 20))
-    return Fail(error, path + ": cannot read (or too large)");
-  file.seekg(0, std::ios::beg);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.data()), size))
-    return Fail(error, path + ": read failed");
+  // The samples' limit and room for any header.
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, kMaxDataBytes + (1u << 20), bytes, error)) return false;
   std::string reason;
   if (!DecodeImage(bytes, format, image, &reason)) return Fail(error, path + ": " + reason);
   return true;

@@ -1,8 +1,9 @@
 #include "PEImage.h"
 
+#include "FileBytes.h"
+
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 
 namespace {
 
@@ -66,16 +67,8 @@ bool TResourceKey::Matches(const TResourceKey& other) const {
 }
 
 bool TPEImage::LoadFromFile(const std::string& path, std::string* error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Fail(error, path + ": cannot open");
-  file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  if (size < 0 || static_cast<uint64_t>(size) > kMaxFileBytes)
-    return Fail(error, path + ": cannot read (or too large)");
-  file.seekg(0, std::ios::beg);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (size > 0 && !file.read(reinterpret_cast<char*>(bytes.data()), size))
-    return Fail(error, path + ": read failed");
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, kMaxFileBytes, bytes, error)) return false;
   std::string reason;
   if (!LoadFromBytes(std::move(bytes), &reason)) return Fail(error, path + ": " + reason);
   return true;

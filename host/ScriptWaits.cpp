@@ -1,6 +1,6 @@
 #include "ScriptSession.h"
 
-#include "../platform/ControlName.h"
+#include "platform/ControlName.h"
 #include "QueueMarker.h"
 
 #include <algorithm>

@@ -22,23 +22,19 @@ bool Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggre
                 const std::function<void()>& Progress);
 
 #ifdef _WIN32
-#include "framework/DeconvolutionThread.h"
-
-// Window messages of this plug-in's worker.
-constexpr UINT WM_PROCESSDONE = WM_USER + 133;
-constexpr UINT WM_PREVIEWDONE = WM_USER + 134;
-constexpr UINT WM_PROCESSSTOPPED = WM_USER + 135;
-constexpr TWorkerMessages kLucyRichardsonMessages = {WM_PROCESSDONE, WM_PREVIEWDONE,
-                                                     WM_PROCESSSTOPPED};
+#include "framework/DeconvolutionWorker.h"
 
 // One Lucy-Richardson run on a worker thread (see TDeconvolutionThread for the protocol).
-class TLucyRichardsonThread : public TDeconvolutionThread {
+class TLucyRichardsonThread : public TDeconvolutionWorker {
  public:
   TLucyRichardsonThread(int Width, int Height);
 
   bool Aggressive = true;
-
- protected:
-  bool Deconvolve() override;
 };
+
+// Window messages of this plug-in's worker: WM_USER + 133, + 134 and + 135.
+constexpr TWorkerMessages kLucyRichardsonMessages = WorkerMessagesFrom(WM_USER + 133);
+constexpr UINT WM_PROCESSDONE = kLucyRichardsonMessages.ProcessDone;
+constexpr UINT WM_PREVIEWDONE = kLucyRichardsonMessages.PreviewDone;
+constexpr UINT WM_PROCESSSTOPPED = kLucyRichardsonMessages.ProcessStopped;
 #endif

@@ -2,9 +2,11 @@
 #include "lucyrichardson/LucyRichardsonThread.h"
 
 TLucyRichardsonThread::TLucyRichardsonThread(int Width, int Height)
-    : TDeconvolutionThread(Width, Height, kLucyRichardsonMessages) {}
-
-bool TLucyRichardsonThread::Deconvolve() {
-  return ::Deconvolve(*Image, *PSF, Iterations, Aggressive, [this] { return Terminated(); },
-                      [this] { DoProgress(); });
-}
+    : TDeconvolutionWorker(Width, Height, kLucyRichardsonMessages,
+                           [this](TDataContainer& O, TDataContainer& P, int Iterations,
+                                  const std::function<bool()>& StopRequested,
+                                  const std::function<void()>& Progress) {
+                             // Aggressive is read when the run starts, on the worker thread.
+                             return ::Deconvolve(O, P, Iterations, Aggressive, StopRequested,
+                                                 Progress);
+                           }) {}

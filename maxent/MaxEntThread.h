@@ -30,21 +30,17 @@ bool MaximumEntropyDeconvolve(TDataContainer& Image, TDataContainer& PSF, int It
                               const std::function<void()>& Progress);
 
 #ifdef _WIN32
-#include "framework/DeconvolutionThread.h"
-
-// Window messages of this plug-in's worker.
-constexpr UINT WM_PROCESSDONE = WM_USER + 130;
-constexpr UINT WM_PREVIEWDONE = WM_USER + 131;
-constexpr UINT WM_PROCESSSTOPPED = WM_USER + 132;
-constexpr TWorkerMessages kMaximumEntropyMessages = {WM_PROCESSDONE, WM_PREVIEWDONE,
-                                                     WM_PROCESSSTOPPED};
+#include "framework/DeconvolutionWorker.h"
 
 // One maximum-entropy run on a worker thread (see TDeconvolutionThread for the protocol).
-class TMaxEntThread : public TDeconvolutionThread {
+class TMaxEntThread : public TDeconvolutionWorker {
  public:
   TMaxEntThread(int Width, int Height);
-
- protected:
-  bool Deconvolve() override;
 };
+
+// Window messages of this plug-in's worker: WM_USER + 130, + 131 and + 132.
+constexpr TWorkerMessages kMaximumEntropyMessages = WorkerMessagesFrom(WM_USER + 130);
+constexpr UINT WM_PROCESSDONE = kMaximumEntropyMessages.ProcessDone;
+constexpr UINT WM_PREVIEWDONE = kMaximumEntropyMessages.PreviewDone;
+constexpr UINT WM_PROCESSSTOPPED = kMaximumEntropyMessages.ProcessStopped;
 #endif

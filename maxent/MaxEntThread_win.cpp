@@ -2,9 +2,4 @@
 #include "maxent/MaxEntThread.h"
 
 TMaxEntThread::TMaxEntThread(int Width, int Height)
-    : TDeconvolutionThread(Width, Height, kMaximumEntropyMessages) {}
-
-bool TMaxEntThread::Deconvolve() {
-  return MaximumEntropyDeconvolve(*Image, *PSF, Iterations, [this] { return Terminated(); },
-                                  [this] { DoProgress(); });
-}
+    : TDeconvolutionWorker(Width, Height, kMaximumEntropyMessages, MaximumEntropyDeconvolve) {}

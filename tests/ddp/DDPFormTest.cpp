@@ -15,15 +15,8 @@ namespace {
 const char kOpen[] = "window \"Digital Development Process\"\n";
 
 // The dialog on a block, as the start handler hands it over.
-struct TOpenDialog {
-  TTestBlock Input;
-  std::vector<uint8_t> Output;
-  TfrmDDP Form;
-
-  explicit TOpenDialog(TTestBlock input) : Input(std::move(input)), Output(Input.Bytes) {
-    Form.SetImage(Input.Data(), Output.data(), static_cast<uint8>(Input.BitDepth), Input.Width,
-                  Input.Height, Input.IsGray, Input.RowBytes);
-  }
+struct TOpenDialog : TDialogOnBlock<TfrmDDP> {
+  using TDialogOnBlock::TDialogOnBlock;
   bool PreviewShows(const TDDPSettings& settings) {
     const auto expected = ReferenceDDPPreview(Input, settings);
     return Form.Image1->Picture() != nullptr && expected != nullptr &&

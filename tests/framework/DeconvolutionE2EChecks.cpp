@@ -31,3 +31,17 @@ void CheckSettingsRun(const TDeconvolutionPlugin& plugin, const TSettingsCase& s
   EXPECT_EQ(width, settings.SavedWidth);
   EXPECT_EQ(TProductKey::ValueCount(), 3);
 }
+
+std::vector<TSettingsCase> SettingsCases(float sigma, const TSettingsCase& changedPSF) {
+  // The bar is first put where the half rounds to, so that it does not move and pull the spin
+  // edit to a whole number before the run.
+  return {TSettingsCase{"HalfDownToEven",
+                        "set edtIterations 10\nset edtIterations 10.5\n"
+                        "expect-text edtIterations 10.5\n",
+                        pkGaussian, sigma, 10, 0, sigma},
+          TSettingsCase{"HalfUpToEven",
+                        "set edtIterations 12\nset edtIterations 11.5\n"
+                        "expect-text edtIterations 11.5\n",
+                        pkGaussian, sigma, 12, 0, sigma},
+          changedPSF};
+}

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "DeconvolutionReference.h"
 #include "PluginRunSupport.h"
@@ -44,6 +45,11 @@ struct TSettingsCase {
 inline std::string SettingsName(const testing::TestParamInfo<TSettingsCase>& info) {
   return info.param.Name;
 }
+
+// The cases of every deconvolution dialog: the iteration count rounded half to even (10.5 to
+// 10, 11.5 to 12) with the Gaussian PSF of size sigma the dialog opens with (stored exactly),
+// then changedPSF, a run with another PSF.
+std::vector<TSettingsCase> SettingsCases(float sigma, const TSettingsCase& changedPSF);
 
 // With the product key present, the settings' run on a gray 8-bit frame writes the reference
 // run of what the controls held and leaves exactly the three settings in the key.

@@ -1,10 +1,11 @@
 // What a deconvolution dialog's runs must produce, assembled directly from the framework's
-// kernels and the plug-in's iteration, and deterministic host blocks to run them on.
+// kernels and the plug-in's iteration, and deterministic host blocks to run them (and dialogs) on.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/PSF.h"
@@ -19,6 +20,20 @@ struct TTestBlock {
   int RowBytes = 0;
   std::vector<uint8_t> Bytes;
   void* Data() { return Bytes.data(); }
+};
+
+// A dialog (TfrmDDP, TfrmStatistics, ...) on a block, as the start handler hands it over:
+// Output starts as a copy of the input.
+template <class TDialog>
+struct TDialogOnBlock {
+  TTestBlock Input;
+  std::vector<uint8_t> Output;
+  TDialog Form;
+
+  explicit TDialogOnBlock(TTestBlock input) : Input(std::move(input)), Output(Input.Bytes) {
+    Form.SetImage(Input.Data(), Output.data(), static_cast<uint8_t>(Input.BitDepth), Input.Width,
+                  Input.Height, Input.IsGray, Input.RowBytes);
+  }
 };
 
 // A seeded star field on a sky background with a gentle gradient, blurred a little, in the

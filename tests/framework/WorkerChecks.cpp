@@ -33,7 +33,8 @@ TDeconvolutionThread* MakeWorker(const TWorkerCase& worker, HWND wnd, int iterat
   return thread;
 }
 
-void CheckDoneRun(const TWorkerCase& worker, bool isPreview, int iterations) {
+void CheckDoneRun(const TWorkerCase& worker, const TDoneRun& run) {
+  const auto [isPreview, iterations] = run;
   TRecorder recorder;
   TDeconvolutionThread* thread = MakeWorker(worker, recorder.Wnd(), iterations, isPreview);
   const auto expected = KernelResult(worker, *thread);

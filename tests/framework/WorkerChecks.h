@@ -2,7 +2,10 @@
 // plug-in's worker test on its own worker.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "framework/DeconvolutionThread.h"
@@ -24,10 +27,17 @@ struct TWorkerCase {
 TDeconvolutionThread* MakeWorker(const TWorkerCase& worker, HWND wnd, int iterations,
                                  bool isPreview);
 
-// A run to its end: the worker posts the preview- or process-done number once, with its
-// thread id, after one progress call per iteration; it then blocks on its event, the kernel's
-// result readable, and frees itself once the event is set.
-void CheckDoneRun(const TWorkerCase& worker, bool isPreview, int iterations);
+// A run to its end, as a preview or not, of a number of iterations.
+using TDoneRun = std::tuple<bool, int>;
+// The runs every worker's test makes: preview and full, without iterations and with 3.
+inline auto DoneRuns() {
+  return ::testing::Combine(::testing::Values(true, false), ::testing::Values(0, 3));
+}
+
+// The worker posts the preview- or process-done number once, with its thread id, after one
+// progress call per iteration; it then blocks on its event, the kernel's result readable, and
+// frees itself once the event is set.
+void CheckDoneRun(const TWorkerCase& worker, const TDoneRun& run);
 
 // A run of 5 iterations whose progress call stopAt asks to terminate: the worker posts the
 // stopped number once, makes no further progress call and ends without waiting for its event.

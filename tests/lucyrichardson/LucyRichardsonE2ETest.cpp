@@ -67,27 +67,19 @@ TEST(LucyRichardsonE2ETest, StopThenOKWritesTheCompletedRun) {
 
 // ---- Settings of a confirmed run
 
+// The size is stored as the double of the single the run used.
+const TSettingsCase kCauchyOfSize1_3 = {
+    "CauchyOfSize1_3", "set grpPSF Cauchy\nset edtSigma 1.3\nset edtIterations 3\n", pkCauchy,
+    1.3f, 3, 2, 1.2999999523162842};
+
 class SettingsTest : public testing::TestWithParam<TSettingsCase> {};
 
-INSTANTIATE_TEST_SUITE_P(
-    Runs, SettingsTest,
-    testing::Values(
-        // The bar stands where the half rounds to, so that it does not move and pull the
-        // spin edit to a whole number.
-        TSettingsCase{"HalfDownToEven",
-                      "set edtIterations 10.5\nexpect-text edtIterations 10.5\n",
-                      pkGaussian, 1.0f, 10, 0, 1.0},
-        TSettingsCase{"HalfUpToEven",
-                      "set edtIterations 12\nset edtIterations 11.5\n"
-                      "expect-text edtIterations 11.5\n",
-                      pkGaussian, 1.0f, 12, 0, 1.0},
-        // The size is stored as the double of the single the run used.
-        TSettingsCase{"CauchyOfSize1_3",
-                      "set grpPSF Cauchy\nset edtSigma 1.3\nset edtIterations 3\n",
-                      pkCauchy, 1.3f, 3, 2, 1.2999999523162842}),
-    SettingsName);
+INSTANTIATE_TEST_SUITE_P(Runs, SettingsTest,
+                         testing::ValuesIn(SettingsCases(1.0f, kCauchyOfSize1_3)), SettingsName);
 
-TEST_P(SettingsTest, RunsAndSavesWhatTheControlsHeld) { CheckSettingsRun(kLucyRichardson, GetParam()); }
+TEST_P(SettingsTest, RunsAndSavesWhatTheControlsHeld) {
+  CheckSettingsRun(kLucyRichardson, GetParam());
+}
 
 TEST(LucyRichardsonE2ETest, WithoutTheKeyTheRunProceedsAndNothingIsWritten) {
   TProductKey key(false);

@@ -29,15 +29,12 @@ TWorkerCase LucyRichardsonWorker(bool aggressive)
   return worker;
 }
 
-class DoneTest : public ::testing::TestWithParam<std::tuple<bool, int>> {};
-INSTANTIATE_TEST_SUITE_P(Runs, DoneTest,
-                         ::testing::Combine(::testing::Values(true, false),
-                                            ::testing::Values(0, 3)));
+class DoneTest : public ::testing::TestWithParam<TDoneRun> {};
+INSTANTIATE_TEST_SUITE_P(Runs, DoneTest, DoneRuns());
 
 TEST_P(DoneTest, PostsDoneMessageAndWaitsForItsEvent)
 {
-  const auto [isPreview, iterations] = GetParam();
-  CheckDoneRun(LucyRichardsonWorker(false), isPreview, iterations);
+  CheckDoneRun(LucyRichardsonWorker(false), GetParam());
 }
 
 // Terminate requested by progress call `stopAt` of 5; 5 means after the last one. The

@@ -66,27 +66,19 @@ TEST(MaxEntE2ETest, ALargeImageIsWarnedAboutBeforeTheDialogOpens) {
   EXPECT_TRUE(outcome.Image.Data == input.Bytes);
 }
 
+// 2.00 is stored exactly, 1.30 as the double of the single the run used.
+const TSettingsCase kExponentialOfSize1_3 = {
+    "ExponentialOfSize1_3", "set grpPSF Exponential\nset edtSigma 1.3\nset edtIterations 3\n",
+    pkExponential, 1.3f, 3, 1, 1.2999999523162842};
+
 class MaxEntSettingsTest : public testing::TestWithParam<TSettingsCase> {};
 
-INSTANTIATE_TEST_SUITE_P(
-    Runs, MaxEntSettingsTest,
-    testing::Values(
-        // The bar is first put where the half rounds to, so that it does not move and pull
-        // the spin edit to a whole number. 2.00 is stored exactly, 1.30 as the double of the
-        // single the run used.
-        TSettingsCase{"HalfDownToEven",
-                      "set edtIterations 10\nset edtIterations 10.5\n"
-                      "expect-text edtIterations 10.5\n",
-                      pkGaussian, 2.0f, 10, 0, 2.0},
-        TSettingsCase{"HalfUpToEven",
-                      "set edtIterations 12\nset edtIterations 11.5\n"
-                      "expect-text edtIterations 11.5\n",
-                      pkGaussian, 2.0f, 12, 0, 2.0},
-        TSettingsCase{"ExponentialOfSize1_3",
-                      "set grpPSF Exponential\nset edtSigma 1.3\nset edtIterations 3\n",
-                      pkExponential, 1.3f, 3, 1, 1.2999999523162842}),
-    SettingsName);
+INSTANTIATE_TEST_SUITE_P(Runs, MaxEntSettingsTest,
+                         testing::ValuesIn(SettingsCases(2.0f, kExponentialOfSize1_3)),
+                         SettingsName);
 
-TEST_P(MaxEntSettingsTest, RunsAndSavesWhatTheControlsHeld) { CheckSettingsRun(kMaxEnt, GetParam()); }
+TEST_P(MaxEntSettingsTest, RunsAndSavesWhatTheControlsHeld) {
+  CheckSettingsRun(kMaxEnt, GetParam());
+}
 
 }  // namespace

@@ -32,15 +32,12 @@ TWorkerCase MaxEntWorker()
   return worker;
 }
 
-class DoneTest : public ::testing::TestWithParam<std::tuple<bool, int>> {};
-INSTANTIATE_TEST_SUITE_P(Runs, DoneTest,
-                         ::testing::Combine(::testing::Values(true, false),
-                                            ::testing::Values(0, 3)));
+class DoneTest : public ::testing::TestWithParam<TDoneRun> {};
+INSTANTIATE_TEST_SUITE_P(Runs, DoneTest, DoneRuns());
 
 TEST_P(DoneTest, PostsDoneMessageAndWaitsForItsEvent)
 {
-  const auto [isPreview, iterations] = GetParam();
-  CheckDoneRun(MaxEntWorker(), isPreview, iterations);
+  CheckDoneRun(MaxEntWorker(), GetParam());
 }
 
 // Terminate requested by progress call k of 5; 5 means during the last iteration. The next

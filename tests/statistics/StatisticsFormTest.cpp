@@ -17,15 +17,8 @@
 namespace {
 
 // The dialog on a block, as the start handler hands it over.
-struct TOpenDialog {
-  TTestBlock Input;
-  std::vector<uint8_t> Output;
-  TfrmStatistics Form;
-
-  explicit TOpenDialog(TTestBlock input) : Input(std::move(input)), Output(Input.Bytes) {
-    Form.SetImage(Input.Data(), Output.data(), static_cast<uint8>(Input.BitDepth), Input.Width,
-                  Input.Height, Input.IsGray, Input.RowBytes);
-  }
+struct TOpenDialog : TDialogOnBlock<TfrmStatistics> {
+  using TDialogOnBlock::TDialogOnBlock;
   TStatisticsImage Image() const {
     return {Input.Bytes.data(), Input.RowBytes, static_cast<uint8_t>(Input.BitDepth),
             Input.Width, Input.Height, Input.IsGray};
