@@ -1,8 +1,8 @@
 #include "Threads.h"
 
-#include <float.h>
+#include "FloatingPointState.h"
+
 #include <process.h>
-#include <xmmintrin.h>
 
 #include <exception>
 #include <mutex>
@@ -118,19 +118,6 @@ class TSyncWindows {
 TSyncWindows& SyncWindows() {
   static TSyncWindows windows;
   return windows;
-}
-
-// The state the operating system gives a new thread: every exception masked, round to
-// nearest, and on x87 53-bit precision. SSE code (all our double and float arithmetic) only
-// sees MXCSR, which is set in full so that no flush-to-zero mode leaks in from anywhere.
-void SetWorkerFloatingPointState() {
-  _clearfp();
-  _controlfp(_MCW_EM, _MCW_EM);
-  _controlfp(_RC_NEAR, _MCW_RC);
-#if defined(__i386__)
-  _controlfp(_PC_53, _MCW_PC);
-#endif
-  _mm_setcsr(0x1F80);
 }
 
 }  // namespace
