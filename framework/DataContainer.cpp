@@ -1,40 +1,284 @@
 #include "DataContainer.h"
 
+#include "FFTWorkspace.h"
 #include "PageAlloc.h"
 
 #include <cstdint>
 #include <limits>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 static_assert(sizeof(TComplex) == 2 * sizeof(float), "TComplex must be two packed floats");
 
 namespace {
-
-// Step factors of the twiddle recurrence: entries 0..13 forward, 14..27 inverse, for stage s
-// cos(pi / 2^s) and -/+ sin(pi / 2^s) as the nearest singles; s = 0 and 1 hold exact values.
-constexpr float TwiddleCos[28] = {
-    -1.0f,        0.0f,         0.707106769f, 0.923879504f, 0.980785251f, 0.99518472f,
-    0.99879545f,  0.999698818f, 0.999924719f, 0.999981165f, 0.999995291f, 0.999998808f,
-    0.999999702f, 0.99999994f,
-    -1.0f,        0.0f,         0.707106769f, 0.923879504f, 0.980785251f, 0.99518472f,
-    0.99879545f,  0.999698818f, 0.999924719f, 0.999981165f, 0.999995291f, 0.999998808f,
-    0.999999702f, 0.99999994f};
-constexpr float TwiddleSin[28] = {
-    0.0f,            -1.0f,            -0.707106769f,    -0.382683426f,    -0.195090324f,
-    -0.0980171412f,  -0.0490676761f,   -0.024541229f,    -0.0122715384f,   -0.00613588467f,
-    -0.00306795677f, -0.00153398013f,  -0.000766990299f, -0.000383495179f,
-    0.0f,            1.0f,             0.707106769f,     0.382683426f,     0.195090324f,
-    0.0980171412f,   0.0490676761f,    0.024541229f,     0.0122715384f,    0.00613588467f,
-    0.00306795677f,  0.00153398013f,   0.000766990299f,  0.000383495179f};
-
-constexpr int kInverseBase = 14;
-// Lines transformed together; 16 lanes of 8 bytes fill two cache lines per point.
-constexpr int kMaxLanes = 16;
 
 int Log2Exact(int n) {
   if (n < 1 || n > TDataContainer::kMaxLine || (n & (n - 1)) != 0) return -1;
   int bits = 0;
   while ((1 << bits) < n) ++bits;
   return bits;
+}
+
+// The passes move lines between a plane and a thread's scratch block, where point k of the
+// block's L lines is L real parts followed by L imaginary parts (see TLinesKernel). Gathering
+// puts the points in bit-reversed order; scattering the inverse transform's lines applies its
+// 1/N. Both are data movement only, apart from that scale: 1/N is a power of two, exact as a
+// single, and a product with it rounded once in single equals the product formed in double
+// and then rounded to single.
+struct TPass {
+  const TFFTWorkspace& Workspace;
+  TLinesKernel Kernel;
+  const TTwiddle* Twiddles;
+  int Lanes;
+  int Length;  // points per line
+  int Bits;
+  bool Forward;
+  float Scale;  // the inverse's 1/Length
+};
+
+// Rows y0 .. y0 + L - 1 of a real plane (imaginary parts 0) or of a complex one.
+template <int L, class TSource>
+void GatherRowsPlain(const TPass& pass, const TSource* plane, std::ptrdiff_t w, int y0, float* block) {
+  for (int c = 0; c < L; ++c) {
+    const TSource* src = plane + (y0 + c) * w;
+    for (int x = 0; x < pass.Length; ++x) {
+      float* point = block + 2 * L * pass.Workspace.BitReverse(static_cast<unsigned>(x), pass.Bits);
+      if constexpr (sizeof(TSource) == sizeof(float)) {
+        point[c] = src[x];
+        point[L + c] = 0.0f;
+      } else {
+        point[c] = src[x].Re;
+        point[L + c] = src[x].Im;
+      }
+    }
+  }
+}
+
+template <int L>
+void ScatterRowsPlain(const TPass& pass, const float* block, TComplex* plane, std::ptrdiff_t w, int y0) {
+  const float scale = pass.Scale;
+  for (int c = 0; c < L; ++c) {
+    TComplex* dst = plane + (y0 + c) * w;
+    if (pass.Forward) {
+      for (int x = 0; x < pass.Length; ++x) dst[x] = {block[2 * L * x + c], block[2 * L * x + L + c]};
+    } else {
+      for (int x = 0; x < pass.Length; ++x)
+        dst[x] = {block[2 * L * x + c] * scale, block[2 * L * x + L + c] * scale};
+    }
+  }
+}
+
+#if defined(__SSE2__)
+// The same moves as 4 x 4 transposes of four rows at a time, for rows of at least 4 points.
+template <int L>
+void GatherRealRows4(const TPass& pass, const float* plane, std::ptrdiff_t w, int y0, float* block) {
+  const __m128 zero = _mm_setzero_ps();
+  for (int c = 0; c < L; c += 4) {
+    const float* src = plane + (y0 + c) * w;
+    for (int x = 0; x < pass.Length; x += 4) {
+      __m128 r0 = _mm_loadu_ps(src + x), r1 = _mm_loadu_ps(src + w + x);
+      __m128 r2 = _mm_loadu_ps(src + 2 * w + x), r3 = _mm_loadu_ps(src + 3 * w + x);
+      _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+      const __m128 points[4] = {r0, r1, r2, r3};
+      for (int k = 0; k < 4; ++k) {
+        float* point = block + 2 * L * pass.Workspace.BitReverse(static_cast<unsigned>(x + k), pass.Bits) + c;
+        _mm_storeu_ps(point, points[k]);
+        _mm_storeu_ps(point + L, zero);
+      }
+    }
+  }
+}
+
+template <int L>
+void GatherComplexRows4(const TPass& pass, const TComplex* plane, std::ptrdiff_t w, int y0, float* block) {
+  for (int c = 0; c < L; c += 4) {
+    const float* src = &plane[(y0 + c) * w].Re;
+    const std::ptrdiff_t row = 2 * w;
+    for (int x = 0; x < pass.Length; x += 2) {
+      const __m128 a0 = _mm_loadu_ps(src + 2 * x), a1 = _mm_loadu_ps(src + row + 2 * x);
+      const __m128 a2 = _mm_loadu_ps(src + 2 * row + 2 * x), a3 = _mm_loadu_ps(src + 3 * row + 2 * x);
+      const __m128 lo01 = _mm_unpacklo_ps(a0, a1), lo23 = _mm_unpacklo_ps(a2, a3);
+      const __m128 hi01 = _mm_unpackhi_ps(a0, a1), hi23 = _mm_unpackhi_ps(a2, a3);
+      float* p0 = block + 2 * L * pass.Workspace.BitReverse(static_cast<unsigned>(x), pass.Bits) + c;
+      float* p1 = block + 2 * L * pass.Workspace.BitReverse(static_cast<unsigned>(x + 1), pass.Bits) + c;
+      _mm_storeu_ps(p0, _mm_movelh_ps(lo01, lo23));
+      _mm_storeu_ps(p0 + L, _mm_movehl_ps(lo23, lo01));
+      _mm_storeu_ps(p1, _mm_movelh_ps(hi01, hi23));
+      _mm_storeu_ps(p1 + L, _mm_movehl_ps(hi23, hi01));
+    }
+  }
+}
+
+template <int L, bool Scaled>
+void ScatterRows4(const TPass& pass, const float* block, TComplex* plane, std::ptrdiff_t w, int y0) {
+  const __m128 scale = _mm_set1_ps(pass.Scale);
+  for (int c = 0; c < L; c += 4) {
+    float* dst = &plane[(y0 + c) * w].Re;
+    const std::ptrdiff_t row = 2 * w;
+    for (int x = 0; x < pass.Length; x += 2) {
+      const float* p0 = block + 2 * L * x + c;
+      const float* p1 = p0 + 2 * L;
+      __m128 re0 = _mm_loadu_ps(p0), im0 = _mm_loadu_ps(p0 + L);
+      __m128 re1 = _mm_loadu_ps(p1), im1 = _mm_loadu_ps(p1 + L);
+      if (Scaled) {
+        re0 = _mm_mul_ps(re0, scale);
+        im0 = _mm_mul_ps(im0, scale);
+        re1 = _mm_mul_ps(re1, scale);
+        im1 = _mm_mul_ps(im1, scale);
+      }
+      const __m128 lo0 = _mm_unpacklo_ps(re0, im0), hi0 = _mm_unpackhi_ps(re0, im0);
+      const __m128 lo1 = _mm_unpacklo_ps(re1, im1), hi1 = _mm_unpackhi_ps(re1, im1);
+      _mm_storeu_ps(dst + 2 * x, _mm_movelh_ps(lo0, lo1));
+      _mm_storeu_ps(dst + row + 2 * x, _mm_movehl_ps(lo1, lo0));
+      _mm_storeu_ps(dst + 2 * row + 2 * x, _mm_movelh_ps(hi0, hi1));
+      _mm_storeu_ps(dst + 3 * row + 2 * x, _mm_movehl_ps(hi1, hi0));
+    }
+  }
+}
+#endif
+
+template <int L, class TSource>
+void GatherRows(const TPass& pass, const TSource* plane, std::ptrdiff_t w, int y0, float* block) {
+#if defined(__SSE2__)
+  if constexpr (L % 4 == 0) {
+    if (pass.Length >= 4) {
+      if constexpr (sizeof(TSource) == sizeof(float))
+        GatherRealRows4<L>(pass, plane, w, y0, block);
+      else
+        GatherComplexRows4<L>(pass, plane, w, y0, block);
+      return;
+    }
+  }
+#endif
+  GatherRowsPlain<L>(pass, plane, w, y0, block);
+}
+
+template <int L>
+void ScatterRows(const TPass& pass, const float* block, TComplex* plane, std::ptrdiff_t w, int y0) {
+#if defined(__SSE2__)
+  if constexpr (L % 4 == 0) {
+    if (pass.Length >= 2) {
+      if (pass.Forward)
+        ScatterRows4<L, false>(pass, block, plane, w, y0);
+      else
+        ScatterRows4<L, true>(pass, block, plane, w, y0);
+      return;
+    }
+  }
+#endif
+  ScatterRowsPlain<L>(pass, block, plane, w, y0);
+}
+
+// Columns x0 .. x0 + L - 1 of the complex plane. With SSE2 and L a multiple of 4, four
+// points at a time are split into real and imaginary parts by shuffles, or joined again.
+template <int L>
+void GatherColumns(const TPass& pass, const TComplex* plane, std::ptrdiff_t w, int x0, float* block) {
+  for (int y = 0; y < pass.Length; ++y) {
+    const TComplex* src = plane + y * w + x0;
+    float* point = block + 2 * L * pass.Workspace.BitReverse(static_cast<unsigned>(y), pass.Bits);
+#if defined(__SSE2__)
+    if constexpr (L % 4 == 0) {
+      const float* s = &src->Re;
+      // Each point lies in a page of its own; fetching a few rows ahead hides the misses that
+      // the hardware's prefetcher does not see coming.
+      if (y + 8 < pass.Length) {
+        _mm_prefetch(reinterpret_cast<const char*>(src + 8 * w), _MM_HINT_T0);
+        if (L >= 8) _mm_prefetch(reinterpret_cast<const char*>(src + 8 * w + L - 1), _MM_HINT_T0);
+      }
+      for (int c = 0; c < L; c += 4) {
+        const __m128 lo = _mm_loadu_ps(s + 2 * c), hi = _mm_loadu_ps(s + 2 * c + 4);
+        _mm_storeu_ps(point + c, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(point + L + c, _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
+      }
+      continue;
+    }
+#endif
+    for (int c = 0; c < L; ++c) {
+      point[c] = src[c].Re;
+      point[L + c] = src[c].Im;
+    }
+  }
+}
+
+template <int L>
+void ScatterColumns(const TPass& pass, const float* block, TComplex* plane, std::ptrdiff_t w, int x0) {
+  for (int y = 0; y < pass.Length; ++y) {
+    TComplex* dst = plane + y * w + x0;
+    const float* point = block + 2 * L * y;
+#if defined(__SSE2__)
+    if constexpr (L % 4 == 0) {
+      float* d = &dst->Re;
+      for (int c = 0; c < L; c += 4) {
+        const __m128 re = _mm_loadu_ps(point + c), im = _mm_loadu_ps(point + L + c);
+        _mm_storeu_ps(d + 2 * c, _mm_unpacklo_ps(re, im));
+        _mm_storeu_ps(d + 2 * c + 4, _mm_unpackhi_ps(re, im));
+      }
+      continue;
+    }
+#endif
+    for (int c = 0; c < L; ++c) dst[c] = {point[c], point[L + c]};
+  }
+}
+
+// The inverse's column pass keeps only the real parts, scaled.
+template <int L>
+void ScatterColumnsReal(const TPass& pass, const float* block, float* plane, std::ptrdiff_t w, int x0) {
+  const float scale = pass.Scale;
+  for (int y = 0; y < pass.Length; ++y) {
+    float* dst = plane + y * w + x0;
+    const float* point = block + 2 * L * y;
+#if defined(__SSE2__)
+    if constexpr (L % 4 == 0) {
+      const __m128 s = _mm_set1_ps(scale);
+      for (int c = 0; c < L; c += 4) _mm_storeu_ps(dst + c, _mm_mul_ps(_mm_loadu_ps(point + c), s));
+      continue;
+    }
+#endif
+    for (int c = 0; c < L; ++c) dst[c] = point[c] * scale;
+  }
+}
+
+template <int L>
+void RowBlock(const TPass& pass, TDataContainer& plane, bool fromReal, int y0, float* block) {
+  const std::ptrdiff_t w = plane.Width;
+  if (fromReal)
+    GatherRows<L>(pass, plane.Data, w, y0, block);
+  else
+    GatherRows<L>(pass, plane.Complex, w, y0, block);
+  pass.Kernel(block, L, pass.Length, pass.Twiddles);
+  ScatterRows<L>(pass, block, plane.Complex, w, y0);
+}
+
+template <int L>
+void ColumnBlock(const TPass& pass, TDataContainer& plane, bool toReal, int x0, float* block) {
+  const std::ptrdiff_t w = plane.Width;
+  GatherColumns<L>(pass, plane.Complex, w, x0, block);
+  pass.Kernel(block, L, pass.Length, pass.Twiddles);
+  if (toReal)
+    ScatterColumnsReal<L>(pass, block, plane.Data, w, x0);
+  else
+    ScatterColumns<L>(pass, block, plane.Complex, w, x0);
+}
+
+// Lane counts are powers of two up to 16; each has its own copy of the moves, so that their
+// inner loops have a fixed length.
+template <class F> void WithLanes(int lanes, F&& f) {
+  switch (lanes) {
+    case 1: f(std::integral_constant<int, 1>()); break;
+    case 2: f(std::integral_constant<int, 2>()); break;
+    case 4: f(std::integral_constant<int, 4>()); break;
+    case 8: f(std::integral_constant<int, 8>()); break;
+    default: f(std::integral_constant<int, 16>()); break;
+  }
+}
+
+TPass MakePass(const TFFTWorkspace& workspace, bool forward, int length, int bits, int lineCount) {
+  const int lanes = TFFTWorkspace::LanesFor(length, lineCount);
+  return {workspace, LinesKernelFor(lanes), workspace.Twiddles(forward), lanes, length, bits,
+          forward, 1.0f / static_cast<float>(length)};
 }
 
 }  // namespace
@@ -55,134 +299,6 @@ TDataContainer::~TDataContainer() {
   PageFree(Complex, samples * sizeof(TComplex));
 }
 
-unsigned short TDataContainer::BitReverse(unsigned short Index, unsigned char Bits) noexcept {
-  unsigned short result = 0;
-  for (unsigned char b = 0; b < Bits; ++b) {
-    result = static_cast<unsigned short>(2 * result + (Index & 1));
-    Index = static_cast<unsigned short>(Index >> 1);
-  }
-  return result;
-}
-
-template <int Lanes>
-void TDataContainer::BitReverseLanes(int bits) noexcept {
-  float* line = Lane();
-  const int n = 1 << bits;
-  for (int i = 0; i < n; ++i) {
-    const int j = BitReverse(static_cast<unsigned short>(i), static_cast<unsigned char>(bits));
-    if (i < j) {
-      float* a = line + 2 * Lanes * i;
-      float* b = line + 2 * Lanes * j;
-      for (int c = 0; c < 2 * Lanes; ++c) {
-        const float t = a[c];
-        a[c] = b[c];
-        b[c] = t;
-      }
-    }
-  }
-}
-
-// Step factors of every stage from the recurrence: (wr, wi) for j = 0..m-1 of stage m lie at
-// FTwiddle[m + j]. Only the recurrence produces them, so they are the values the iterative
-// transform would use.
-void TDataContainer::BuildTwiddles(bool forward, int n) noexcept {
-  const int base = forward ? 0 : kInverseBase;
-  for (int m = 1, s = 0; m < n; m *= 2, ++s) {
-    const double wpr = TwiddleCos[base + s];
-    const double wpi = TwiddleSin[base + s];
-    float wr = 1.0f;
-    float wi = 0.0f;
-    for (int j = 0; j < m; ++j) {
-      FTwiddle[m + j] = {wr, wi};
-      const float wrOld = wr;
-      wr = static_cast<float>(static_cast<double>(wr) * wpr - static_cast<double>(wi) * wpi);
-      wi = static_cast<float>(static_cast<double>(wi) * wpr + static_cast<double>(wrOld) * wpi);
-    }
-  }
-}
-
-// The butterflies of stage m on points first .. first + 2m - 1 of every lane. Every stored
-// quantity (tr, ti, the line values) is a float; each product or sum is formed in double first.
-template <int Lanes>
-void TDataContainer::Butterflies(int first, int m) noexcept {
-  float* line = Lane();
-  const TComplex* twiddle = FTwiddle + m;
-  for (int j = 0; j < m; ++j) {
-    const double wr = twiddle[j].Re;
-    const double wi = twiddle[j].Im;
-    float* __restrict a = line + 2 * Lanes * (first + j);
-    float* __restrict b = line + 2 * Lanes * (first + j + m);
-#pragma GCC ivdep
-    for (int c = 0; c < Lanes; ++c) {
-      const double bRe = b[c];
-      const double bIm = b[Lanes + c];
-      const float tr = static_cast<float>(wr * bRe - wi * bIm);
-      const float ti = static_cast<float>(wr * bIm + wi * bRe);
-      const double aRe = a[c];
-      const double aIm = a[Lanes + c];
-      b[c] = static_cast<float>(aRe - tr);
-      a[c] = static_cast<float>(aRe + tr);
-      b[Lanes + c] = static_cast<float>(aIm - ti);
-      a[Lanes + c] = static_cast<float>(aIm + ti);
-    }
-  }
-}
-
-// Stages of a decimation-in-time transform on the block of `size` points at `first`, depth
-// first so that small blocks are finished while they are in cache. A butterfly depends only
-// on the two outputs of the previous stage it reads, so this order gives the same bits as
-// running stage after stage over the whole line.
-template <int Lanes>
-void TDataContainer::TransformBlockOf(int first, int size) noexcept {
-  constexpr int kLeaf = 2048 / Lanes;  // 16 KB of line data
-  if (size > kLeaf) {
-    TransformBlockOf<Lanes>(first, size / 2);
-    TransformBlockOf<Lanes>(first + size / 2, size / 2);
-    Butterflies<Lanes>(first, size / 2);
-    return;
-  }
-  for (int m = 1; m < size; m *= 2)
-    for (int group = first; group < first + size; group += 2 * m) Butterflies<Lanes>(group, m);
-}
-
-template <int Lanes>
-void TDataContainer::TransformLanes(bool forward, int bits, int n) noexcept {
-  BitReverseLanes<Lanes>(bits);
-  BuildTwiddles(forward, n);
-  TransformBlockOf<Lanes>(0, n);
-  if (!forward) {
-    // 1/N of a power of two is exact as a single.
-    float* line = Lane();
-    const double scale = 1.0f / static_cast<float>(n);
-    for (int k = 0; k < 2 * Lanes * n; ++k) line[k] = static_cast<float>(line[k] * scale);
-  }
-}
-
-void TDataContainer::BitReverseOrder(int Bits) noexcept { BitReverseLanes<1>(Bits); }
-
-void TDataContainer::FFT1D(bool Forward, int Bits, int N) noexcept {
-  TransformLanes<1>(Forward, Bits, N);
-}
-
-void TDataContainer::TransformBlock(int lanes, bool forward, int bits, int n) noexcept {
-  switch (lanes) {
-    case 1: FFT1D(forward, bits, n); break;
-    case 2: TransformLanes<2>(forward, bits, n); break;
-    case 4: TransformLanes<4>(forward, bits, n); break;
-    case 8: TransformLanes<8>(forward, bits, n); break;
-    default: TransformLanes<16>(forward, bits, n); break;
-  }
-}
-
-// As many lines as fit into WorkLine together, at most kMaxLanes and at most lineCount; all
-// three are powers of two, so the lines divide into whole blocks.
-int TDataContainer::LanesFor(int lineLength, int lineCount) noexcept {
-  int lanes = kMaxLine / lineLength;
-  if (lanes > kMaxLanes) lanes = kMaxLanes;
-  if (lanes > lineCount) lanes = lineCount;
-  return lanes;
-}
-
 bool TDataContainer::CanTransform(int& rowBits, int& columnBits) const noexcept {
   if (!Data || !Complex) return false;
   rowBits = Log2Exact(Width);
@@ -190,83 +306,36 @@ bool TDataContainer::CanTransform(int& rowBits, int& columnBits) const noexcept 
   return rowBits >= 0 && columnBits >= 0;
 }
 
-int TDataContainer::ForwardFFT() noexcept {
+// Rows first, then columns; every line block is independent, and the end of the row pass is
+// the barrier that the column pass needs.
+int TDataContainer::Transform(bool forward, TFFTWorkspace* workspace) noexcept {
   int rowBits, columnBits;
   if (!CanTransform(rowBits, columnBits)) return -1;
-  const std::ptrdiff_t w = Width;
-  float* line = Lane();
-
-  int lanes = LanesFor(Width, Height);
-  for (int y0 = 0; y0 < Height; y0 += lanes) {
-    for (int c = 0; c < lanes; ++c) {
-      const float* src = Data + (y0 + c) * w;
-      for (int x = 0; x < Width; ++x) {
-        line[2 * lanes * x + c] = src[x];
-        line[2 * lanes * x + lanes + c] = 0.0f;
-      }
-    }
-    TransformBlock(lanes, true, rowBits, Width);
-    for (int c = 0; c < lanes; ++c) {
-      TComplex* dst = Complex + (y0 + c) * w;
-      for (int x = 0; x < Width; ++x) dst[x] = {line[2 * lanes * x + c], line[2 * lanes * x + lanes + c]};
-    }
+  const int longest = Width > Height ? Width : Height;
+  if (!workspace || !workspace->Ready() || workspace->MaxLine() < longest) {
+    TFFTWorkspace own(longest, 1);
+    if (!own.Ready()) return -1;
+    return Transform(forward, &own);
   }
 
-  lanes = LanesFor(Height, Width);
-  for (int x0 = 0; x0 < Width; x0 += lanes) {
-    for (int y = 0; y < Height; ++y) {
-      const TComplex* src = Complex + y * w + x0;
-      for (int c = 0; c < lanes; ++c) {
-        line[2 * lanes * y + c] = src[c].Re;
-        line[2 * lanes * y + lanes + c] = src[c].Im;
-      }
-    }
-    TransformBlock(lanes, true, columnBits, Height);
-    for (int y = 0; y < Height; ++y) {
-      TComplex* dst = Complex + y * w + x0;
-      for (int c = 0; c < lanes; ++c) dst[c] = {line[2 * lanes * y + c], line[2 * lanes * y + lanes + c]};
-    }
-  }
+  const TPass rows = MakePass(*workspace, forward, Width, rowBits, Height);
+  WithLanes(rows.Lanes, [&](auto lanes) {
+    constexpr int L = decltype(lanes)::value;
+    workspace->ForEachBlock(Height / L, [&](int item, float* block) {
+      RowBlock<L>(rows, *this, forward, item * L, block);
+    });
+  });
+  const TPass columns = MakePass(*workspace, forward, Height, columnBits, Width);
+  WithLanes(columns.Lanes, [&](auto lanes) {
+    constexpr int L = decltype(lanes)::value;
+    workspace->ForEachBlock(Width / L, [&](int item, float* block) {
+      ColumnBlock<L>(columns, *this, !forward, item * L, block);
+    });
+  });
   return 0;
 }
 
-int TDataContainer::InverseFFT() noexcept {
-  int rowBits, columnBits;
-  if (!CanTransform(rowBits, columnBits)) return -1;
-  const std::ptrdiff_t w = Width;
-  float* line = Lane();
-
-  int lanes = LanesFor(Width, Height);
-  for (int y0 = 0; y0 < Height; y0 += lanes) {
-    for (int c = 0; c < lanes; ++c) {
-      const TComplex* src = Complex + (y0 + c) * w;
-      for (int x = 0; x < Width; ++x) {
-        line[2 * lanes * x + c] = src[x].Re;
-        line[2 * lanes * x + lanes + c] = src[x].Im;
-      }
-    }
-    TransformBlock(lanes, false, rowBits, Width);
-    for (int c = 0; c < lanes; ++c) {
-      TComplex* dst = Complex + (y0 + c) * w;
-      for (int x = 0; x < Width; ++x) dst[x] = {line[2 * lanes * x + c], line[2 * lanes * x + lanes + c]};
-    }
-  }
-
-  // Only the real parts go to Data; Complex keeps the row-pass values.
-  lanes = LanesFor(Height, Width);
-  for (int x0 = 0; x0 < Width; x0 += lanes) {
-    for (int y = 0; y < Height; ++y) {
-      const TComplex* src = Complex + y * w + x0;
-      for (int c = 0; c < lanes; ++c) {
-        line[2 * lanes * y + c] = src[c].Re;
-        line[2 * lanes * y + lanes + c] = src[c].Im;
-      }
-    }
-    TransformBlock(lanes, false, columnBits, Height);
-    for (int y = 0; y < Height; ++y) {
-      float* dst = Data + y * w + x0;
-      for (int c = 0; c < lanes; ++c) dst[c] = line[2 * lanes * y + c];
-    }
-  }
-  return 0;
-}
+int TDataContainer::ForwardFFT() noexcept { return Transform(true, nullptr); }
+int TDataContainer::ForwardFFT(TFFTWorkspace& Workspace) noexcept { return Transform(true, &Workspace); }
+int TDataContainer::InverseFFT() noexcept { return Transform(false, nullptr); }
+int TDataContainer::InverseFFT(TFFTWorkspace& Workspace) noexcept { return Transform(false, &Workspace); }

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+class TFFTWorkspace;
+
 struct TComplex {
   float Re;
   float Im;
@@ -38,10 +40,15 @@ public:
   }
 
   // Data -> Complex, rows first, then columns; unscaled. Data is left as it was.
-  // 0, or -1 (nothing touched) when a plane is absent or a side is not a power of two up to 16384.
+  // 0, or -1 (nothing touched) when a plane is absent, a side is not a power of two up to
+  // 16384, or the transform's work memory cannot be allocated. Without a workspace the
+  // transform runs on the calling thread with work memory of its own; a workspace spreads it
+  // over the workspace's threads. The bits are the same either way.
   int ForwardFFT() noexcept;
+  int ForwardFFT(TFFTWorkspace& Workspace) noexcept;
   // Complex -> Data (real parts), scaled by 1/(Width*Height). Complex keeps the row-pass values.
   int InverseFFT() noexcept;
+  int InverseFFT(TFFTWorkspace& Workspace) noexcept;
 
   static constexpr int kMaxLine = 16384;
 
@@ -50,25 +57,5 @@ private:
     return static_cast<std::ptrdiff_t>(Y) * Width + X;
   }
   bool CanTransform(int& rowBits, int& columnBits) const noexcept;
-
-  // In-place transform of WorkLine[0..N-1], N = 2^Bits.
-  void FFT1D(bool Forward, int Bits, int N) noexcept;
-  void BitReverseOrder(int Bits) noexcept;
-  static unsigned short BitReverse(unsigned short Index, unsigned char Bits) noexcept;
-
-  // The same transform applied to `Lanes` lines at once, interleaved in WorkLine: point n of
-  // every line forms a block of Lanes real parts followed by Lanes imaginary parts. Each lane
-  // sees exactly the operations of FFT1D in the same order, so the bits do not depend on Lanes.
-  template <int Lanes> void TransformLanes(bool forward, int bits, int n) noexcept;
-  template <int Lanes> void BitReverseLanes(int bits) noexcept;
-  template <int Lanes> void TransformBlockOf(int first, int size) noexcept;
-  template <int Lanes> void Butterflies(int first, int m) noexcept;
-  void BuildTwiddles(bool forward, int n) noexcept;
-  void TransformBlock(int lanes, bool forward, int bits, int n) noexcept;
-  static int LanesFor(int lineLength, int lineCount) noexcept;
-  float* Lane() noexcept { return &WorkLine[0].Re; }
-
-  TComplex WorkLine[kMaxLine];
-  // Step factors of the current transform, filled once per call of TransformLanes.
-  TComplex FTwiddle[kMaxLine];
+  int Transform(bool forward, TFFTWorkspace* workspace) noexcept;
 };

@@ -15,7 +15,9 @@ namespace
 // arithmetic relies on infinities and NaNs instead of traps), with the x87 precision control at
 // 53 or 24 bits (the spin edits' arithmetic is extended precision: at 53 bits "4.4" parses
 // above the constant 4.4L) or with another rounding mode or flush-to-zero (the results must be
-// the native build's bits). Worker threads start in the same state (platform/Threads.cpp).
+// the native build's bits). Worker threads set the same state but for the x87 precision, which
+// they keep at a new thread's 53 bits (platform/FloatingPointState.cpp): no long double
+// arithmetic runs there, and the runtime's x87 exp and log must give every thread one result.
 class TFloatingPointGuard
 {
 public:

@@ -2,15 +2,19 @@
 #include "maxent/MaxEntThread.h"
 
 #include <cmath>
+#include <cstddef>
 #include <initializer_list>
 #include <memory>
 
 #include "framework/DataContainer.h"
+#include "framework/FFTWorkspace.h"
 
 // Rounding rules that fix the result bits: every per-pixel pass runs in row-major order (the
 // plane arrays' order); each per-pixel expression is formed in double from single samples and
 // rounded to single when stored; each sum is a single-precision running total, rounded after
-// every addition, with no partial sums and no wider accumulator.
+// every addition, with no partial sums and no wider accumulator. A pass whose pixels do not
+// depend on each other runs in ranges on the pool's threads (the same bits as one sweep); the
+// sums run in order on the calling thread.
 
 namespace {
 
@@ -68,31 +72,35 @@ void Clear(TDataContainer& plane)
 }
 
 // Out's spectrum := X's spectrum x Y's spectrum, as complex numbers.
-void MultiplySpectra(const TDataContainer& x, const TDataContainer& y, TDataContainer& out)
+void MultiplySpectra(TWorkerPool& pool, const TDataContainer& x, const TDataContainer& y,
+                     TDataContainer& out)
 {
-  const int count = Count(out);
-  for (int i = 0; i < count; ++i) {
-    const double xr = x.Complex[i].Re, xi = x.Complex[i].Im;
-    const double yr = y.Complex[i].Re, yi = y.Complex[i].Im;
-    out.Complex[i].Re = static_cast<float>(xr * yr - xi * yi);
-    out.Complex[i].Im = static_cast<float>(xr * yi + yr * xi);
-  }
+  pool.ForRange(Count(out), [&](std::ptrdiff_t begin, std::ptrdiff_t end) {
+    for (std::ptrdiff_t i = begin; i < end; ++i) {
+      const double xr = x.Complex[i].Re, xi = x.Complex[i].Im;
+      const double yr = y.Complex[i].Re, yi = y.Complex[i].Im;
+      out.Complex[i].Re = static_cast<float>(xr * yr - xi * yi);
+      out.Complex[i].Im = static_cast<float>(xr * yi + yr * xi);
+    }
+  });
 }
 
-void Exponentiate(TDataContainer& plane)
+void Exponentiate(TWorkerPool& pool, TDataContainer& plane)
 {
-  const int count = Count(plane);
-  for (int i = 0; i < count; ++i)
-    plane.Data[i] = static_cast<float>(std::exp(static_cast<double>(plane.Data[i])));
+  pool.ForRange(Count(plane), [&](std::ptrdiff_t begin, std::ptrdiff_t end) {
+    for (std::ptrdiff_t i = begin; i < end; ++i)
+      plane.Data[i] = static_cast<float>(std::exp(static_cast<double>(plane.Data[i])));
+  });
 }
 
 // Plane := Plane / sum(Plane).
-void NormalizeSum(TDataContainer& plane)
+void NormalizeSum(TWorkerPool& pool, TDataContainer& plane)
 {
   const float t = Sum(plane);
-  const int count = Count(plane);
-  for (int i = 0; i < count; ++i)
-    plane.Data[i] = static_cast<float>(static_cast<double>(plane.Data[i]) / t);
+  pool.ForRange(Count(plane), [&](std::ptrdiff_t begin, std::ptrdiff_t end) {
+    for (std::ptrdiff_t i = begin; i < end; ++i)
+      plane.Data[i] = static_cast<float>(static_cast<double>(plane.Data[i]) / t);
+  });
 }
 
 // sum(Image) / sum(M), both totals advancing together in one pass.
@@ -110,19 +118,21 @@ float FluxScale(const TDataContainer& image, const TDataContainer& m)
 // L := L + ln(Image / scale) - ln(M). Only the two logarithms are guarded: a model value that
 // is not positive (rounding in the transforms) or a negative sample contributes 0 instead of
 // a NaN that would spread through every plane. Each logarithm is rounded to single first.
-void UpdateMultipliers(TDataContainer& l, const TDataContainer& image, const TDataContainer& m,
-                       float scale)
+void UpdateMultipliers(TWorkerPool& pool, TDataContainer& l, const TDataContainer& image,
+                       const TDataContainer& m, float scale)
 {
-  const int count = Count(l);
-  for (int i = 0; i < count; ++i) {
-    const float lm = m.Data[i] > 0.0f ? static_cast<float>(std::log(static_cast<double>(m.Data[i])))
-                                      : 0.0f;
-    const float ld =
-        image.Data[i] >= 0.0f
-            ? static_cast<float>(std::log(static_cast<double>(image.Data[i]) / scale))
-            : 0.0f;
-    l.Data[i] = static_cast<float>(static_cast<double>(l.Data[i]) + ld - lm);
-  }
+  pool.ForRange(Count(l), [&](std::ptrdiff_t begin, std::ptrdiff_t end) {
+    for (std::ptrdiff_t i = begin; i < end; ++i) {
+      const float lm = m.Data[i] > 0.0f
+                           ? static_cast<float>(std::log(static_cast<double>(m.Data[i])))
+                           : 0.0f;
+      const float ld =
+          image.Data[i] >= 0.0f
+              ? static_cast<float>(std::log(static_cast<double>(image.Data[i]) / scale))
+              : 0.0f;
+      l.Data[i] = static_cast<float>(static_cast<double>(l.Data[i]) + ld - lm);
+    }
+  });
 }
 
 // Image := E x scale, with negative values and NaN written as 0.
@@ -156,15 +166,21 @@ bool MaximumEntropyDeconvolve(TDataContainer& Image, TDataContainer& PSF, int It
     auto k = std::make_unique<TDataContainer>(width, height);  // the correlation kernel
     for (const TDataContainer* plane : {&Image, &PSF, e.get(), l.get(), m.get(), k.get()})
       if (!Complete(*plane, width, height)) return false;
+    // The threads and transform memory of the whole run, made once. A pool without threads
+    // or a workspace without memory still runs the transforms (on this thread alone), with the
+    // same bits.
+    const int longest = width > height ? width : height;
+    TFFTWorkspace fft(longest <= TDataContainer::kMaxLine ? longest : 1);
+    TWorkerPool& pool = fft.Pool();
     // With every plane present and of one size, a transform fails only on a side that is not
     // a power of two up to 16384. The fresh, all-zero L shows that before Image or PSF is
     // touched; its spectrum is cleared below in any case.
-    if (l->ForwardFFT() != 0) return false;
+    if (l->ForwardFFT(fft) != 0) return false;
 
     ReplaceZeroSamples(Image);
     NormalizePSF(PSF, *k);
-    PSF.ForwardFFT();
-    k->ForwardFFT();
+    PSF.ForwardFFT(fft);
+    k->ForwardFFT(fft);
     Conjugate(*k);  // a product with K's spectrum is a correlation with the PSF
     Clear(*l);
     float scale = 1.0f;
@@ -172,18 +188,18 @@ bool MaximumEntropyDeconvolve(TDataContainer& Image, TDataContainer& PSF, int It
     for (int iteration = 0; iteration < Iterations; ++iteration) {
       // Checked at the start, so that a stopped run never writes a result.
       if (StopRequested && StopRequested()) return true;
-      l->ForwardFFT();
-      MultiplySpectra(*k, *l, *e);
-      e->InverseFFT();  // L correlated with the PSF
-      l->InverseFFT();  // L's samples rebuilt from its spectrum
-      Exponentiate(*e);
-      NormalizeSum(*e);
-      e->ForwardFFT();
-      MultiplySpectra(*e, PSF, *m);
-      m->InverseFFT();  // the model: the estimate convolved with the PSF
-      e->InverseFFT();  // the estimate's samples rebuilt from its spectrum
+      l->ForwardFFT(fft);
+      MultiplySpectra(pool, *k, *l, *e);
+      e->InverseFFT(fft);  // L correlated with the PSF
+      l->InverseFFT(fft);  // L's samples rebuilt from its spectrum
+      Exponentiate(pool, *e);
+      NormalizeSum(pool, *e);
+      e->ForwardFFT(fft);
+      MultiplySpectra(pool, *e, PSF, *m);
+      m->InverseFFT(fft);  // the model: the estimate convolved with the PSF
+      e->InverseFFT(fft);  // the estimate's samples rebuilt from its spectrum
       scale = FluxScale(Image, *m);
-      UpdateMultipliers(*l, Image, *m, scale);
+      UpdateMultipliers(pool, *l, Image, *m, scale);
       if (Progress) Progress();
     }
     // The estimate of the last iteration, formed before that iteration's update of L.

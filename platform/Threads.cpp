@@ -1,10 +1,9 @@
 #include "Threads.h"
 
+#include "FloatingPointState.h"
 #include "WindowClass.h"
 
-#include <float.h>
 #include <process.h>
-#include <xmmintrin.h>
 
 #include <exception>
 #include <memory>
@@ -109,20 +108,6 @@ class TSyncWindows {
 TSyncWindows& SyncWindows() {
   static TSyncWindows windows;
   return windows;
-}
-
-// The state the plug-in entry sets for its calls (framework/PluginMain.cpp): every exception
-// masked, round to nearest, and on x87 64-bit precision, which long double arithmetic needs
-// (the operating system starts a thread at 53 bits). SSE code (all our double and float
-// arithmetic) only sees MXCSR, which is set in full so that no flush-to-zero mode leaks in.
-void SetWorkerFloatingPointState() {
-  _clearfp();
-  _controlfp(_MCW_EM, _MCW_EM);
-  _controlfp(_RC_NEAR, _MCW_RC);
-#if defined(__i386__)
-  _controlfp(_PC_64, _MCW_PC);
-#endif
-  _mm_setcsr(0x1F80);
 }
 
 }  // namespace

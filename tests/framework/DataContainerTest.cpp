@@ -1,4 +1,6 @@
 #include "framework/DataContainer.h"
+#include "framework/FFTKernels.h"
+#include "framework/FFTWorkspace.h"
 
 #include "Generators.h"
 
@@ -7,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <cstring>
 #include <tuple>
 #include <vector>
@@ -218,6 +221,45 @@ TEST_P(BlockedTransformTest, ForwardFFT_BitIdenticalToLineByLineAlgorithm) {
 INSTANTIATE_TEST_SUITE_P(Sizes, BlockedTransformTest,
                          ::testing::Values(TSize{64, 32}, TSize{16, 2048}, TSize{4096, 8}, TSize{8, 8192},
                                            TSize{16384, 2}, TSize{2, 16384}, TSize{4, 4}));
+
+// Every kernel the machine has, on one thread and spread over a pool, gives the bits of the
+// portable kernel on one thread: lane counts 4, 8 and 16 and the scalar blocks of narrow
+// planes, with infinities, NaN, signed zeros and denormals among the samples. A NaN matches
+// any NaN: which operand's NaN a sum passes on follows the compiler's choice of operand order,
+// in the portable kernel as well, and no output keeps a NaN's sign or payload.
+TEST(DataContainerTest, EveryKernelAndThreadCountGiveThePortableKernelsBits) {
+  auto run = [](TSize s, TFFTKernel kernel, int threads) {
+    EXPECT_TRUE(SelectFFTKernel(kernel));
+    auto p = testgen::StarField(s.W, s.H, 9u, 30);
+    const std::vector<float> extremes = testgen::ExtremeValues();
+    for (size_t i = 0; i < extremes.size(); ++i) p->Data[(i * 7919) % (s.W * s.H)] = extremes[i];
+    p->Data[(s.W * s.H) / 3] = testgen::NaN();
+    TFFTWorkspace workspace(std::max(s.W, s.H), threads);
+    EXPECT_EQ(p->ForwardFFT(workspace), 0);
+    std::vector<std::uint32_t> bits(3 * s.W * s.H);
+    std::memcpy(bits.data(), p->Complex, 2 * sizeof(float) * s.W * s.H);
+    EXPECT_EQ(p->InverseFFT(workspace), 0);
+    std::memcpy(bits.data() + 2 * s.W * s.H, p->Data, sizeof(float) * s.W * s.H);
+    for (std::uint32_t& b : bits)
+      if ((b & 0x7fffffffu) > 0x7f800000u) b = 0x7fc00000u;
+    return bits;
+  };
+  for (TSize s : {TSize{256, 64}, TSize{4096, 8}, TSize{32, 4096}, TSize{2, 512}}) {
+    const auto reference = run(s, TFFTKernel::Scalar, 1);
+    for (TFFTKernel kernel : {TFFTKernel::Scalar, TFFTKernel::SSE2, TFFTKernel::AVX2, TFFTKernel::Automatic}) {
+      if (!FFTKernelSupported(kernel)) continue;
+      for (int threads : {1, 5}) {
+        const auto bits = run(s, kernel, threads);
+        const auto first = std::mismatch(bits.begin(), bits.end(), reference.begin());
+        EXPECT_TRUE(first.first == bits.end())
+            << s << " kernel " << static_cast<int>(kernel) << " threads " << threads << ": word "
+            << (first.first - bits.begin()) << " of " << bits.size() << std::hex << " is " << *first.first
+            << " for " << *first.second;
+      }
+    }
+  }
+  SelectFFTKernel(TFFTKernel::Automatic);
+}
 
 class UntransformableSideTest : public ::testing::TestWithParam<TSize> {};
 
