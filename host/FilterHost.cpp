@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <xmmintrin.h>
 
 namespace
@@ -238,18 +239,23 @@ int16 ImageModeFor(const THostImageFile& image)
   }
 }
 
-TFilterHost::TFilterHost(const THostImageFile& image, int16 imageMode) : FImage(image)
+TFilterHost::TFilterHost(const THostImageFile& image, int16 imageMode)
+    : TFilterHost(THostImageFile(image), imageMode)
+{
+}
+
+TFilterHost::TFilterHost(THostImageFile&& image, int16 imageMode) : FImage(std::move(image))
 {
   FRecord.serialNumber = 0;
-  FRecord.imageSize = {int16(image.Height), int16(image.Width)};
-  FRecord.planes = int16(image.Channels);
-  FRecord.filterRect = {0, 0, int16(image.Height), int16(image.Width)};
+  FRecord.imageSize = {int16(FImage.Height), int16(FImage.Width)};
+  FRecord.planes = int16(FImage.Channels);
+  FRecord.filterRect = {0, 0, int16(FImage.Height), int16(FImage.Width)};
   FRecord.maxSpace = 256 * 1024 * 1024;
-  FRecord.imageMode = imageMode >= 0 ? imageMode : ImageModeFor(image);
+  FRecord.imageMode = imageMode >= 0 ? imageMode : ImageModeFor(FImage);
   FRecord.imageHRes = FRecord.imageVRes = 72 << 16;
   FRecord.wholeSize = FRecord.imageSize;
   FRecord.platformData = &FPlatformData;
-  FRecord.inHiPlane = FRecord.outHiPlane = int16(image.Channels - 1);
+  FRecord.inHiPlane = FRecord.outHiPlane = int16(FImage.Channels - 1);
   FRecord.advanceState = &AdvanceStateCallback;
   FRecord.hostSig = 0x534b4c56; // 'SKLV'
   FRecord.isFloating = 0;

@@ -83,6 +83,8 @@ class TFilterHost
 public:
   // imageMode < 0: derived from the image (gray/RGB, 8/16/32 bits).
   TFilterHost(const THostImageFile& image, int16 imageMode = -1);
+  // Takes the image over instead of copying it, for images near the address-space limit.
+  TFilterHost(THostImageFile&& image, int16 imageMode = -1);
   ~TFilterHost();
   TFilterHost(const TFilterHost&) = delete;
   TFilterHost& operator=(const TFilterHost&) = delete;

@@ -1,6 +1,8 @@
 // The start protocol of every variant, run through the test host as a real host runs a filter.
 #include "E2ETestSupport.h"
 
+#include <algorithm>
+
 #include <iterator>
 
 namespace
@@ -134,6 +136,30 @@ TEST_P(StartProtocolTest, Cancel_GivesUserCanceledAndLeavesTheImage)
   const std::vector<std::string> start = FEvents.Between("selector 3", "result");
   ASSERT_FALSE(start.empty());
   EXPECT_EQ(start.back(), variant.SecondAdvanceState ? start.front() : "Destroy");
+}
+
+// Hosts built with other compilers run with the x87 precision control at 53 bits, and 32-bit
+// ones may call with a stack aligned to 4 bytes only; the dialog and its run must not notice.
+TEST_P(StartProtocolTest, AHostAt53BitsWithA4ByteStack_GetsTheDialogsArithmeticAndOutput)
+{
+  TCallStyle style;
+  style.X87PrecisionBits = 53;
+#if defined(__i386__)
+  style.StackAlignedTo4 = true;
+#endif
+  ASSERT_TRUE(FPlugin.SetCallStyle(style));
+  SetTestDialog("ok");
+  SetEnvironmentVariableA("SKELVANE_TEST_ARITHMETIC", "1");
+  const THostImageFile image = RampImage(6, 4, 3, 8);
+  TFilterHost host(image);
+  host.SetEventLog(FEvents.Path());
+  const TRunReport report = RunFilter(FPlugin, host);
+  SetEnvironmentVariableA("SKELVANE_TEST_ARITHMETIC", nullptr);
+  EXPECT_EQ(report.Result, ExpectedOkResult());
+  const std::vector<std::string> lines = FEvents.Lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Arithmetic 0.3 4.4"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Written"), lines.end());
+  EXPECT_TRUE(FPlugin.FloatingPointRestored()) << "the host's 53-bit control word is back";
 }
 
 struct TBlockFault

@@ -7,6 +7,11 @@
 
 #include "DeconvolutionE2EChecks.h"
 #include "LucyRichardsonRun.h"
+#include "DialogTestSupport.h"
+#include "PluginRunSupport.h"
+#include "DialogWatchdog.h"
+#include "Script.h"
+#include "FilterHost.h"
 
 namespace {
 
@@ -101,6 +106,50 @@ TEST(LucyRichardsonE2ETest, AFrameTooLargeToTransformIsRefusedAndCanBeCancelled)
                  "wait-enabled btnCancel\nclick btnCancel\nwait-closed\n");
   EXPECT_EQ(outcome.Result, userCanceledErr);
   EXPECT_TRUE(outcome.Image.Data == input.Bytes);
+}
+
+// A 32-bit process has at most 4 GB of address space however much memory the machine has: the
+// planes of an RGB 32-bit frame of 8000 x 8000 (padded to 8192 x 8192) do not fit beside the
+// host's image and blocks. The image is filled with a pattern
+// and taken over by the host, so that the test itself holds no second copy.
+TEST(LucyRichardsonE2ETest, AFrameBeyondTheAddressSpaceGetsTheMemoryMessageAndLeavesTheImage) {
+#if !defined(__i386__)
+  GTEST_SKIP() << "only a 32-bit process runs out of address space before memory";
+#else
+  TPluginModule plugin;
+  std::string error;
+  ASSERT_TRUE(plugin.Load(SV_LUCY_RICHARDSON, error)) << error;
+  THostImageFile image;
+  ASSERT_TRUE(image.Allocate(8000, 8000, 3, 32));
+  auto pattern = [](size_t i) { return float(i % 4099) / 4099.0f; };
+  float* samples = reinterpret_cast<float*>(image.Data.data());
+  const size_t count = image.Data.size() / sizeof(float);
+  for (size_t i = 0; i < count; ++i) samples[i] = pattern(i);
+  TFilterHost host(std::move(image));
+  TProductKey key(false);  // so the size warning shows, every time
+  // The planes of the image itself do not fit: the dialog says so and offers only Cancel.
+  TScriptRunner runner(std::string("window Warning 120000\nclick OK\nwait-closed\n") +
+                           "window \"Lucy Richardson Deconvolution\" 120000\n"
+                           "expect-text lblStatus \"The image could not be loaded: not enough "
+                           "memory.\"\nexpect-enabled btnOK 0\nexpect-enabled btnPreview 0\n"
+                           "click btnCancel\nwait-closed\n",
+                       ArtifactDirectory());
+  runner.Start();
+  TRunReport report;
+  {
+    TDialogWatchdog watchdog(runner, 120000);
+    report = RunFilter(plugin, host);
+    watchdog.Disarm();
+  }
+  EXPECT_TRUE(runner.Wait(120000));
+  EXPECT_TRUE(runner.Succeeded()) << runner.Error();
+  EXPECT_EQ(report.Result, userCanceledErr);
+  EXPECT_TRUE(host.InputUntouched());
+  const float* after = reinterpret_cast<const float*>(host.Image().Data.data());
+  size_t changed = 0;
+  for (size_t i = 0; i < count; ++i) changed += after[i] != pattern(i);
+  EXPECT_EQ(changed, 0u);
+#endif
 }
 
 }  // namespace

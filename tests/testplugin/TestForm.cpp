@@ -1,5 +1,7 @@
 #include "TestForm.h"
 
+#include "platform/NumberFormat.h"
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -110,10 +112,23 @@ void TfrmTest::LoadImage()
 
 int TfrmTest::ShowModal()
 {
+  if (Environment("SKELVANE_TEST_ARITHMETIC") == "1")
+    LogArithmetic();
   LogTestEvent("ShowModal");
   const int modalResult = TForm::ShowModal();
   LogTestEvent("ModalResult " + std::to_string(modalResult));
   return modalResult;
+}
+
+// What the dialog's code gets of the spin edits' extended arithmetic: "0.3" and "4.4" read as
+// their long double constants only at the 64-bit x87 precision (at 53 bits 0.3 reads below and
+// 4.4 above, so that a spin edit with the maximum 4.4 clamps a typed "4.4" and shows "4.40").
+void TfrmTest::LogArithmetic()
+{
+  long double low = 0, high = 0;
+  const bool parsed = TryParseFloat("0.3", '.', low) && TryParseFloat("4.4", '.', high);
+  LogTestEvent(std::string("Arithmetic ") + (parsed && low == 0.3L ? "0.3" : "not 0.3") + " " +
+               (parsed && high == 4.4L ? "4.4" : "not 4.4"));
 }
 
 void TfrmTest::FormShow()

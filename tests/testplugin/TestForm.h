@@ -27,6 +27,7 @@ public:
   void btnOKClick();
 
 private:
+  void LogArithmetic();
   void* FInData = nullptr;
   void* FOutData = nullptr;
   uint8 FBitDepth = 0;
