@@ -136,7 +136,9 @@ void TChart::XSlots(double& first, double& width, int& count) const {
   double last;
   XRange(first, last);
   width = BarWidth();
-  count = static_cast<int>(std::lround((last - first) / width)) + 1;
+  // Far more slots than pixels only happen for X values spaced very unevenly; the bound keeps
+  // the count an int, and such bars are one pixel wide anyway.
+  count = static_cast<int>(std::lround(std::min((last - first) / width, 1e6))) + 1;
 }
 
 void TChart::AxisXRange(double& low, double& high) const {
