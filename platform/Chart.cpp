@@ -35,11 +35,12 @@ int TextWidth(HDC dc, const std::string& text) {
 // The labels of the left axis between low and high, and their values.
 std::vector<double> LeftTicks(double low, double high, bool logarithmic) {
   std::vector<double> ticks;
+  // At most a few dozen ticks, whatever the values.
   if (logarithmic) {
-    for (double v = low; v <= high * 1.0000001; v *= 10) ticks.push_back(v);
+    for (double v = low; v <= high * 1.0000001 && ticks.size() < 40; v *= 10) ticks.push_back(v);
   } else {
     const double step = NiceStep(high - low, 5);
-    for (double v = low; v <= high + step * 1e-9; v += step) ticks.push_back(v);
+    for (int n = 0; n < 40 && low + n * step <= high + step * 1e-9; ++n) ticks.push_back(low + n * step);
   }
   return ticks;
 }
@@ -136,7 +137,9 @@ void TChart::XSlots(double& first, double& width, int& count) const {
   double last;
   XRange(first, last);
   width = BarWidth();
-  count = static_cast<int>(std::lround((last - first) / width)) + 1;
+  // Far more slots than pixels only happen for X values spaced very unevenly; the bound keeps
+  // the count an int, and such bars are one pixel wide anyway.
+  count = static_cast<int>(std::lround(std::min((last - first) / width, 1e6))) + 1;
 }
 
 void TChart::AxisXRange(double& low, double& high) const {
@@ -163,7 +166,8 @@ void TChart::ValueRange(double& low, double& high) const {
     low = 1;
     if (smallestPositive > 0) {
       low = std::pow(10.0, std::floor(std::log10(smallestPositive)));
-      while (low >= smallestPositive) low /= 10;
+      if (low >= smallestPositive) low /= 10;
+      if (!(low > 0)) low = smallestPositive;  // below the doubles' range of decades
     }
     high = top > low ? std::pow(10.0, std::ceil(std::log10(top))) : low * 10;
   } else {
@@ -218,9 +222,12 @@ std::vector<TAxisTick> TChart::BottomTicks(const RECT& plot) const {
   AxisXRange(axisLow, axisHigh);
   // Steps over the points' range; multiples of the step, so that no sum drifts off a label.
   const double step = NiceStep(high > low ? high - low : axisHigh - axisLow, 5);
+  // A bounded count of ticks: X values far from 0 next to their spacing would otherwise have
+  // steps that vanish in the rounding of k.
+  const double first = std::ceil(axisLow / step);
   std::vector<TAxisTick> ticks;
-  for (double k = std::ceil(axisLow / step); k * step <= axisHigh; ++k) {
-    const double value = k * step;
+  for (int n = 0; n < 100 && (first + n) * step <= axisHigh; ++n) {
+    const double value = (first + n) * step;
     ticks.push_back({value, XToPixel(value, plot), AxisLabel(value == 0 ? 0.0 : value)});
   }
   return ticks;
@@ -254,7 +261,7 @@ void TChart::Paint(HDC dc) {
   const RECT plot = PlotRect();
   FillRect(dc, &plot, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
-  // Bars first, so that the axes lie on top of their edges.
+  // Bars first, then the axes beside them.
   for (const auto& series : FSeries) {
     if (!series->Active()) continue;
     TGdiObject<HBRUSH> outline(CreateSolidBrush(ColorToRGB(series->OutlineColor())));
@@ -275,8 +282,12 @@ void TChart::Paint(HDC dc) {
   const int lineHeight = metrics.tmHeight;
   TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
   TSelection penSelection(dc, pen.Get());
-  MoveToEx(dc, plot.left, plot.top, nullptr);
-  LineTo(dc, plot.left, plot.bottom);
+  // The axes run just outside the plot (bars end above its bottom row, which FillRect leaves
+  // out), so that no line covers the first bar: at two pixels a bar, bin 0 would otherwise
+  // show as half of a line.
+  const int axisX = plot.left - 1;
+  MoveToEx(dc, axisX, plot.top, nullptr);
+  LineTo(dc, axisX, plot.bottom);
   LineTo(dc, plot.right, plot.bottom);
 
   // Left axis: ticks and labels.
@@ -285,10 +296,10 @@ void TChart::Paint(HDC dc) {
   SetTextAlign(dc, TA_RIGHT | TA_TOP);
   for (double tick : LeftTicks(low, high, FLeftAxis.Logarithmic)) {
     const int y = ValueToPixel(tick, plot);
-    MoveToEx(dc, plot.left - kTickPx, y, nullptr);
-    LineTo(dc, plot.left, y);
+    MoveToEx(dc, axisX - kTickPx, y, nullptr);
+    LineTo(dc, axisX, y);
     const std::string text = AxisLabel(tick);
-    TextOutA(dc, plot.left - kTickPx - 1, y - lineHeight / 2, text.c_str(),
+    TextOutA(dc, axisX - kTickPx - 1, y - lineHeight / 2, text.c_str(),
              static_cast<int>(text.size()));
   }
   // Bottom axis: ticks and labels at their values.
