@@ -1,5 +1,6 @@
 // Our transform pair and deconvolution iterations beside FFTW's on one thread and on all, in
-// one run, as minimum and median of repeated runs (ms) and as ratios of the minima.
+// one run, as minimum and median of repeated runs (ms) and as ratios of the minima. The three
+// take turns in rounds, so that the load of a shared machine falls on all of them alike.
 //
 // FFTW exists in the native tree only. A Windows tree's run reads the FFTW figures that a
 // native run saved (--save-fftw FILE there, --fftw FILE here), so that both trees are
@@ -83,6 +84,9 @@ void FillStars(float* image, int side) {
   }
 }
 
+// Appends `repeats` timings (ms) to ms; false when the work could not be run.
+using TMeasure = std::function<bool(std::vector<double>& ms, int repeats)>;
+
 struct TOptions {
   int Threads = 0;  // ours; 0 = one per processor
   int Repeats = 0;  // 0 = by size
@@ -96,41 +100,42 @@ int RepeatsFor(const TOptions& options, int side) {
 
 // ---- ours ----
 
-TFigure OurPair(const TOptions& options, int side) {
-  auto plane = std::make_unique<TDataContainer>(side, side);
+TMeasure OurPair(const TOptions& options, int side) {
+  auto plane = std::make_shared<TDataContainer>(side, side);
   if (!plane->Data) return {};
   FillStars(plane->Data, side);
-  TFFTWorkspace workspace(side, options.Threads);
-  if (plane->ForwardFFT(workspace) != 0 || plane->InverseFFT(workspace) != 0) return {};
-  std::vector<double> ms;
-  for (int r = 0; r < RepeatsFor(options, side); ++r) {
-    const auto start = TClock::now();
-    plane->ForwardFFT(workspace);
-    plane->InverseFFT(workspace);
-    ms.push_back(Milliseconds(start, TClock::now()));
-  }
-  return Summarize(ms);
+  auto workspace = std::make_shared<TFFTWorkspace>(side, options.Threads);
+  if (plane->ForwardFFT(*workspace) != 0 || plane->InverseFFT(*workspace) != 0) return {};
+  return [plane, workspace](std::vector<double>& ms, int repeats) {
+    for (int r = 0; r < repeats; ++r) {
+      const auto start = TClock::now();
+      plane->ForwardFFT(*workspace);
+      plane->InverseFFT(*workspace);
+      ms.push_back(Milliseconds(start, TClock::now()));
+    }
+    return true;
+  };
 }
 
-// One run of Repeats + 1 iterations; the time between two progress calls is one iteration,
-// and the first is dropped since it holds the run's setup.
-TFigure OurIterations(const TOptions& options, int side, bool maxent) {
-  auto image = std::make_unique<TDataContainer>(side, side);
-  auto psf = std::make_unique<TDataContainer>(side, side);
-  if (!image->Data || !psf->Data) return {};
-  FillStars(image->Data, side);
-  FillGaussian(psf->Data, side, 1.5);
-  const int repeats = RepeatsFor(options, side);
-  std::vector<TClock::time_point> marks;
-  marks.reserve(repeats + 2);
-  const auto progress = [&] { marks.push_back(TClock::now()); };
-  marks.push_back(TClock::now());
-  const bool ok = maxent ? RunMaximumEntropy(*image, *psf, repeats + 1, progress)
-                         : Deconvolve(*image, *psf, repeats + 1, false, nullptr, progress);
-  if (!ok || static_cast<int>(marks.size()) != repeats + 2) return {};
-  std::vector<double> ms;
-  for (size_t k = 2; k < marks.size(); ++k) ms.push_back(Milliseconds(marks[k - 1], marks[k]));
-  return Summarize(ms);
+// Each call is one run of repeats + 1 iterations; the time between two progress calls is one
+// iteration, and the first is dropped since it holds the run's setup.
+TMeasure OurIterations(int side, bool maxent) {
+  return [side, maxent](std::vector<double>& ms, int repeats) {
+    auto image = std::make_unique<TDataContainer>(side, side);
+    auto psf = std::make_unique<TDataContainer>(side, side);
+    if (!image->Data || !psf->Data) return false;
+    FillStars(image->Data, side);
+    FillGaussian(psf->Data, side, 1.5);
+    std::vector<TClock::time_point> marks;
+    marks.reserve(repeats + 2);
+    const auto progress = [&] { marks.push_back(TClock::now()); };
+    marks.push_back(TClock::now());
+    const bool ok = maxent ? RunMaximumEntropy(*image, *psf, repeats + 1, progress)
+                           : Deconvolve(*image, *psf, repeats + 1, false, nullptr, progress);
+    if (!ok || static_cast<int>(marks.size()) != repeats + 2) return false;
+    for (size_t k = 2; k < marks.size(); ++k) ms.push_back(Milliseconds(marks[k - 1], marks[k]));
+    return true;
+  };
 }
 
 // ---- FFTW: the same transforms (2-D complex, single precision, FFTW_MEASURE) and the same
@@ -186,102 +191,117 @@ void Multiply(const TCx* x, const TCx* y, TCx* out, size_t count, bool conjugate
   }
 }
 
-TFigure FFTWPair(const TOptions& options, int side, int threads) {
-  TFFTWPlans plans(side, threads);
-  TFFTWPlane plane(plans.Count);
-  FillStars(plane.R.data(), side);
-  plane.Load();
-  std::vector<double> ms;
-  for (int r = 0; r < RepeatsFor(options, side); ++r) {
-    const auto start = TClock::now();
-    plans.Fwd(plane.C);
-    plans.Inv(plane.C);
-    ms.push_back(Milliseconds(start, TClock::now()));
-  }
-  return Summarize(ms);
+TMeasure FFTWPair(int side, int threads) {
+  auto plans = std::make_shared<TFFTWPlans>(side, threads);
+  auto plane = std::make_shared<TFFTWPlane>(plans->Count);
+  FillStars(plane->R.data(), side);
+  plane->Load();
+  return [plans, plane](std::vector<double>& ms, int repeats) {
+    for (int r = 0; r < repeats; ++r) {
+      const auto start = TClock::now();
+      plans->Fwd(plane->C);
+      plans->Inv(plane->C);
+      ms.push_back(Milliseconds(start, TClock::now()));
+    }
+    return true;
+  };
 }
 
-TFigure FFTWLucyRichardson(const TOptions& options, int side, int threads) {
-  TFFTWPlans plans(side, threads);
-  const size_t n = plans.Count;
-  TFFTWPlane o(n), e(n), t(n), p(n);
-  FillStars(o.R.data(), side);
-  FillGaussian(p.R.data(), side, 1.5);
-  p.Load();
-  plans.Fwd(p.C);
-  e.R = o.R;
-  std::vector<double> ms;
-  for (int r = 0; r < RepeatsFor(options, side); ++r) {
-    const auto start = TClock::now();
-    t.R = e.R;
-    t.Load();
-    plans.Fwd(t.C);
-    Multiply(t.C, p.C, t.C, n, false);
-    plans.Inv(t.C);
-    t.Store();
-    for (size_t i = 0; i < n; ++i) {
-      double d = t.R[i];
-      if (d == 0.0 || std::isnan(d)) d = 1.0;
-      t.R[i] = static_cast<float>(o.R[i] / d);
-    }
-    t.Load();
-    plans.Fwd(t.C);
-    Multiply(t.C, p.C, t.C, n, true);
-    plans.Inv(t.C);
-    t.Store();
-    for (size_t i = 0; i < n; ++i) e.R[i] = static_cast<float>(static_cast<double>(e.R[i]) * t.R[i]);
-    ms.push_back(Milliseconds(start, TClock::now()));
+struct TFFTWLucyRichardson {
+  TFFTWPlans plans;
+  size_t n;
+  TFFTWPlane o, e, t, p;
+  TFFTWLucyRichardson(int side, int threads)
+      : plans(side, threads), n(plans.Count), o(n), e(n), t(n), p(n) {
+    FillStars(o.R.data(), side);
+    FillGaussian(p.R.data(), side, 1.5);
+    p.Load();
+    plans.Fwd(p.C);
+    e.R = o.R;
   }
-  return Summarize(ms);
-}
+  void Run(std::vector<double>& ms, int repeats) {
+    for (int r = 0; r < repeats; ++r) {
+      const auto start = TClock::now();
+      t.R = e.R;
+      t.Load();
+      plans.Fwd(t.C);
+      Multiply(t.C, p.C, t.C, n, false);
+      plans.Inv(t.C);
+      t.Store();
+      for (size_t i = 0; i < n; ++i) {
+        double d = t.R[i];
+        if (d == 0.0 || std::isnan(d)) d = 1.0;
+        t.R[i] = static_cast<float>(o.R[i] / d);
+      }
+      t.Load();
+      plans.Fwd(t.C);
+      Multiply(t.C, p.C, t.C, n, true);
+      plans.Inv(t.C);
+      t.Store();
+      for (size_t i = 0; i < n; ++i) e.R[i] = static_cast<float>(static_cast<double>(e.R[i]) * t.R[i]);
+      ms.push_back(Milliseconds(start, TClock::now()));
+    }
+  }
+};
 
-TFigure FFTWMaxEnt(const TOptions& options, int side, int threads) {
-  TFFTWPlans plans(side, threads);
-  const size_t n = plans.Count;
-  TFFTWPlane image(n), psf(n), k(n), l(n), e(n), m(n);
-  FillStars(image.R.data(), side);
-  FillGaussian(psf.R.data(), side, 1.5);
-  psf.Load();
-  plans.Fwd(psf.C);
-  for (size_t i = 0; i < n; ++i) {
-    k.C[i][0] = psf.C[i][0];
-    k.C[i][1] = -psf.C[i][1];
-  }
-  std::vector<double> ms;
-  for (int r = 0; r < RepeatsFor(options, side); ++r) {
-    const auto start = TClock::now();
-    l.Load();
-    plans.Fwd(l.C);
-    Multiply(k.C, l.C, e.C, n, false);
-    plans.Inv(e.C);
-    e.Store();
-    plans.Inv(l.C);
-    l.Store();
-    for (size_t i = 0; i < n; ++i) e.R[i] = static_cast<float>(std::exp(static_cast<double>(e.R[i])));
-    float total = 0.0f;
-    for (size_t i = 0; i < n; ++i) total = total + e.R[i];
-    for (size_t i = 0; i < n; ++i) e.R[i] = static_cast<float>(static_cast<double>(e.R[i]) / total);
-    e.Load();
-    plans.Fwd(e.C);
-    Multiply(e.C, psf.C, m.C, n, false);
-    plans.Inv(m.C);
-    m.Store();
-    plans.Inv(e.C);
-    e.Store();
-    float a = 0.0f, b = 0.0f;
+struct TFFTWMaxEnt {
+  TFFTWPlans plans;
+  size_t n;
+  TFFTWPlane image, psf, k, l, e, m;
+  TFFTWMaxEnt(int side, int threads)
+      : plans(side, threads), n(plans.Count), image(n), psf(n), k(n), l(n), e(n), m(n) {
+    FillStars(image.R.data(), side);
+    FillGaussian(psf.R.data(), side, 1.5);
+    psf.Load();
+    plans.Fwd(psf.C);
     for (size_t i = 0; i < n; ++i) {
-      a = a + image.R[i];
-      b = b + m.R[i];
+      k.C[i][0] = psf.C[i][0];
+      k.C[i][1] = -psf.C[i][1];
     }
-    const float scale = static_cast<float>(static_cast<double>(a) / b);
-    for (size_t i = 0; i < n; ++i) {
-      const float lm = m.R[i] > 0.0f ? static_cast<float>(std::log(static_cast<double>(m.R[i]))) : 0.0f;
-      const float ld = static_cast<float>(std::log(static_cast<double>(image.R[i]) / scale));
-      l.R[i] = static_cast<float>(static_cast<double>(l.R[i]) + ld - lm);
-    }
-    ms.push_back(Milliseconds(start, TClock::now()));
   }
-  return Summarize(ms);
+  void Run(std::vector<double>& ms, int repeats) {
+    for (int r = 0; r < repeats; ++r) {
+      const auto start = TClock::now();
+      l.Load();
+      plans.Fwd(l.C);
+      Multiply(k.C, l.C, e.C, n, false);
+      plans.Inv(e.C);
+      e.Store();
+      plans.Inv(l.C);
+      l.Store();
+      for (size_t i = 0; i < n; ++i) e.R[i] = static_cast<float>(std::exp(static_cast<double>(e.R[i])));
+      float total = 0.0f;
+      for (size_t i = 0; i < n; ++i) total = total + e.R[i];
+      for (size_t i = 0; i < n; ++i) e.R[i] = static_cast<float>(static_cast<double>(e.R[i]) / total);
+      e.Load();
+      plans.Fwd(e.C);
+      Multiply(e.C, psf.C, m.C, n, false);
+      plans.Inv(m.C);
+      m.Store();
+      plans.Inv(e.C);
+      e.Store();
+      float a = 0.0f, b = 0.0f;
+      for (size_t i = 0; i < n; ++i) {
+        a = a + image.R[i];
+        b = b + m.R[i];
+      }
+      const float scale = static_cast<float>(static_cast<double>(a) / b);
+      for (size_t i = 0; i < n; ++i) {
+        const float lm = m.R[i] > 0.0f ? static_cast<float>(std::log(static_cast<double>(m.R[i]))) : 0.0f;
+        const float ld = static_cast<float>(std::log(static_cast<double>(image.R[i]) / scale));
+        l.R[i] = static_cast<float>(static_cast<double>(l.R[i]) + ld - lm);
+      }
+      ms.push_back(Milliseconds(start, TClock::now()));
+    }
+  }
+};
+
+template <class T> TMeasure FFTWIterations(int side, int threads) {
+  auto state = std::make_shared<T>(side, threads);
+  return [state](std::vector<double>& ms, int repeats) {
+    state->Run(ms, repeats);
+    return true;
+  };
 }
 #endif
 
@@ -395,17 +415,28 @@ int main(int argc, char** argv) {
     const int side = std::atoi(row.Key.c_str() + row.Key.find_first_of("0123456789"));
     const std::string kind = row.Key.substr(0, row.Key.find_first_of("0123456789"));
     if (!options.Only.empty() && options.Only != kind) continue;
-    if (kind == "fft") row.Ours = OurPair(options, side);
-    if (kind == "lr") row.Ours = OurIterations(options, side, false);
-    if (kind == "maxent") row.Ours = OurIterations(options, side, true);
-    if (!row.Ours.Valid()) status = 1;
+    // The contenders take turns in rounds, so that each sees the same changes in the load of
+    // a shared machine.
+    std::vector<std::pair<TFigure*, TMeasure>> contenders;
+    contenders.push_back({&row.Ours, kind == "fft" ? OurPair(options, side) : OurIterations(side, kind == "maxent")});
 #ifdef SKELVANE_HAVE_FFTW
-    if (runFFTW) {
-      auto fftw = kind == "fft" ? FFTWPair : kind == "lr" ? FFTWLucyRichardson : FFTWMaxEnt;
-      row.FFTW1 = fftw(options, side, 1);
-      row.FFTWAll = fftw(options, side, all);
-    }
+    if (runFFTW)
+      for (int threads : {1, all}) {
+        TMeasure fftw = kind == "fft"  ? FFTWPair(side, threads)
+                        : kind == "lr" ? FFTWIterations<TFFTWLucyRichardson>(side, threads)
+                                       : FFTWIterations<TFFTWMaxEnt>(side, threads);
+        contenders.push_back({threads == 1 ? &row.FFTW1 : &row.FFTWAll, fftw});
+      }
 #endif
+    const int total = RepeatsFor(options, side);
+    const int perRound = total >= 10 ? total / 5 : 2;
+    std::vector<std::vector<double>> times(contenders.size());
+    for (int done = 0; done < total; done += perRound)
+      for (size_t c = 0; c < contenders.size(); ++c)
+        if (contenders[c].second && !contenders[c].second(times[c], perRound)) contenders[c].second = nullptr;
+    for (size_t c = 0; c < contenders.size(); ++c)
+      if (contenders[c].second) *contenders[c].first = Summarize(times[c]);
+    if (!row.Ours.Valid()) status = 1;
     Print(row, fftwThreads);
     std::fflush(stdout);
   }

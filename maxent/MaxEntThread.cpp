@@ -8,6 +8,7 @@
 
 #include "framework/DataContainer.h"
 #include "framework/FFTWorkspace.h"
+#include "maxent/ExpLog.h"
 
 // Rounding rules that fix the result bits: every per-pixel pass runs in row-major order (the
 // plane arrays' order); each per-pixel expression is formed in double from single samples and
@@ -89,7 +90,7 @@ void Exponentiate(TWorkerPool& pool, TDataContainer& plane)
 {
   pool.ForRange(Count(plane), [&](std::ptrdiff_t begin, std::ptrdiff_t end) {
     for (std::ptrdiff_t i = begin; i < end; ++i)
-      plane.Data[i] = static_cast<float>(std::exp(static_cast<double>(plane.Data[i])));
+      plane.Data[i] = ExpAsSingle(static_cast<double>(plane.Data[i]));
   });
 }
 
@@ -123,13 +124,9 @@ void UpdateMultipliers(TWorkerPool& pool, TDataContainer& l, const TDataContaine
 {
   pool.ForRange(Count(l), [&](std::ptrdiff_t begin, std::ptrdiff_t end) {
     for (std::ptrdiff_t i = begin; i < end; ++i) {
-      const float lm = m.Data[i] > 0.0f
-                           ? static_cast<float>(std::log(static_cast<double>(m.Data[i])))
-                           : 0.0f;
+      const float lm = m.Data[i] > 0.0f ? LogAsSingle(static_cast<double>(m.Data[i])) : 0.0f;
       const float ld =
-          image.Data[i] >= 0.0f
-              ? static_cast<float>(std::log(static_cast<double>(image.Data[i]) / scale))
-              : 0.0f;
+          image.Data[i] >= 0.0f ? LogAsSingle(static_cast<double>(image.Data[i]) / scale) : 0.0f;
       l.Data[i] = static_cast<float>(static_cast<double>(l.Data[i]) + ld - lm);
     }
   });

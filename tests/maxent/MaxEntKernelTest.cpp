@@ -1,5 +1,6 @@
 // Tests of the maximum-entropy iteration over planes.
 #include "maxent/MaxEntThread.h"
+#include "maxent/ExpLog.h"
 
 #include <gtest/gtest.h>
 
@@ -405,6 +406,37 @@ TEST(MaxEntTest, ResultBitsAreTheSameInEveryBuild)
   testgen::TFnv1a hash;
   hash.AddSamples(*image);
   EXPECT_EQ(hash.Value(), 0x52b5562b215bd8e9ull) << std::hex << hash.Value();
+}
+
+// The iteration's exp and log give the runtime's singles: on the special values (zeros,
+// denormals, infinities, NaN, 1, the ends of the single range) and on a spread of singles
+// and of quotients of singles, hard cases near a halfway point included.
+TEST(MaxEntKernelTest, ExpAndLogAsSingleGiveTheRuntimesSingles)
+{
+  auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b)); };
+  std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 1e-310, -1e-310, 4.9e-324, 1.0 / 3.0, 0.5, 2.0,
+                                -87.0, -86.99999, 87.99999, 88.0, 88.7, -87.4, -103.0, 89.0, 709.0, -745.0,
+                                3.4028234663852886e38, 3.5e38, 1.1754943508222875e-38, 1.17e-38,
+                                std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                                std::numeric_limits<double>::quiet_NaN(), 1.0 + 1e-15, 1.0 - 1e-16};
+  for (std::uint32_t bits = 0; bits < 0xff800000u; bits += 4099u) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    values.push_back(f);
+    values.push_back(-static_cast<double>(f));
+  }
+  std::uint32_t seed = 2463534242u;
+  for (int i = 0; i < 200000; ++i) {
+    seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
+    const float a = static_cast<float>(seed % 1000003u) / 1000003.0f;
+    seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
+    const float b = static_cast<float>(seed % 999983u + 1u) / 999983.0f;
+    values.push_back(static_cast<double>(a) / b);
+  }
+  for (double x : values) {
+    ASSERT_TRUE(same(ExpAsSingle(x), static_cast<float>(std::exp(x)))) << "exp " << x;
+    ASSERT_TRUE(same(LogAsSingle(x), static_cast<float>(std::log(x)))) << "log " << x;
+  }
 }
 
 } // namespace
