@@ -348,9 +348,10 @@ TPlan RandomPlan(TChoice& r) {
   plan.NoAdvanceCallback = r.Chance(0.03);
   plan.RealOrder = r.Chance(0.7);
   if (!plan.RealOrder) {
-    static const int16 kSelectors[] = {1, 2, 3, 3, 4, 4, 5, 6, 7, -1, 0x7fff, int16(-0x8000)};
+    // About (0) now and then: its box is answered like any window.
+    static const int16 kSelectors[] = {1, 2, 3, 3, 4, 4, 5, 6, 7, -1, 0x7fff, int16(-0x8000), 0};
     const int count = r.Int(1, 8);
-    for (int i = 0; i < count; ++i) plan.Selectors.push_back(kSelectors[r.Int(0, 11)]);
+    for (int i = 0; i < count; ++i) plan.Selectors.push_back(kSelectors[r.Int(0, r.Chance(0.1) ? 12 : 11)]);
   }
   const int answer = r.Int(0, 9);
   plan.Answer = answer < 4 ? TAnswer::OK : answer < 8 ? TAnswer::Cancel : TAnswer::CloseBox;
