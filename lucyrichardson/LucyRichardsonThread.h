@@ -21,20 +21,7 @@ bool Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggre
                 const std::function<bool()>& StopRequested,
                 const std::function<void()>& Progress);
 
+// The worker thread that runs it, in the Windows trees.
 #ifdef _WIN32
-#include "framework/DeconvolutionWorker.h"
-
-// One Lucy-Richardson run on a worker thread (see TDeconvolutionThread for the protocol).
-class TLucyRichardsonThread : public TDeconvolutionWorker {
- public:
-  TLucyRichardsonThread(int Width, int Height);
-
-  bool Aggressive = true;
-};
-
-// Window messages of this plug-in's worker: WM_USER + 133, + 134 and + 135.
-constexpr TWorkerMessages kLucyRichardsonMessages = WorkerMessagesFrom(WM_USER + 133);
-constexpr UINT WM_PROCESSDONE = kLucyRichardsonMessages.ProcessDone;
-constexpr UINT WM_PREVIEWDONE = kLucyRichardsonMessages.PreviewDone;
-constexpr UINT WM_PROCESSSTOPPED = kLucyRichardsonMessages.ProcessStopped;
+#include "lucyrichardson/LucyRichardsonThread_win.h"
 #endif

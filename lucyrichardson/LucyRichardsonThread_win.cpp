@@ -1,5 +1,5 @@
 // The Lucy-Richardson worker thread: the iteration on the shared worker protocol.
-#include "lucyrichardson/LucyRichardsonThread.h"
+#include "lucyrichardson/LucyRichardsonThread_win.h"
 
 TLucyRichardsonThread::TLucyRichardsonThread(int Width, int Height)
     : TDeconvolutionWorker(Width, Height, kLucyRichardsonMessages,

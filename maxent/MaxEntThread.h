@@ -29,18 +29,7 @@ bool MaximumEntropyDeconvolve(TDataContainer& Image, TDataContainer& PSF, int It
                               const std::function<bool()>& StopRequested,
                               const std::function<void()>& Progress);
 
+// The worker thread that runs it, in the Windows trees.
 #ifdef _WIN32
-#include "framework/DeconvolutionWorker.h"
-
-// One maximum-entropy run on a worker thread (see TDeconvolutionThread for the protocol).
-class TMaxEntThread : public TDeconvolutionWorker {
- public:
-  TMaxEntThread(int Width, int Height);
-};
-
-// Window messages of this plug-in's worker: WM_USER + 130, + 131 and + 132.
-constexpr TWorkerMessages kMaximumEntropyMessages = WorkerMessagesFrom(WM_USER + 130);
-constexpr UINT WM_PROCESSDONE = kMaximumEntropyMessages.ProcessDone;
-constexpr UINT WM_PREVIEWDONE = kMaximumEntropyMessages.PreviewDone;
-constexpr UINT WM_PROCESSSTOPPED = kMaximumEntropyMessages.ProcessStopped;
+#include "maxent/MaxEntThread_win.h"
 #endif

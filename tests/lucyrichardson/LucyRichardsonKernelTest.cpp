@@ -106,6 +106,15 @@ std::vector<double> Blur(const TDataContainer& image, const TDataContainer& psf)
                   image.Height, false);
 }
 
+// The 64 x 64 field of the stars blurred by psf: the observation a run sharpens.
+Plane BlurredStarField(const std::vector<TStar>& stars, const TDataContainer& psf)
+{
+  const auto blurred = Blur(*StarField(64, 64, stars), psf);
+  auto observed = MakePlane(64, 64);
+  for (int i = 0; i < 64 * 64; ++i) observed->Data[i] = static_cast<float>(blurred[i]);
+  return observed;
+}
+
 // Runs without a stop request; the number of progress calls.
 int RunKernel(TDataContainer& o, TDataContainer& p, int iterations, bool aggressive)
 {
@@ -201,16 +210,10 @@ TEST_P(VariantTest, DeltaPSFReturnsTheObservation)
 
 TEST(DeconvolveTest, StandardVariantPreservesFluxOnNormalisedPSF)
 {
-  const auto stars = StarPositions(64, 64, 12, 21);
-  auto sharp = StarField(64, 64, stars);
   auto psf = GaussianPSF(64, 64, 2.0);
-  const auto blurred = Blur(*sharp, *psf);
-  auto observed = MakePlane(64, 64);
+  auto observed = BlurredStarField(StarPositions(64, 64, 12, 21), *psf);
   double flux = 0.0;
-  for (int i = 0; i < 64 * 64; ++i) {
-    observed->Data[i] = static_cast<float>(blurred[i]);
-    flux += observed->Data[i];
-  }
+  for (float v : Samples(*observed)) flux += v;
   RunKernel(*observed, *psf, 10, false);
   double after = 0.0;
   for (float v : Samples(*observed)) after += v;
@@ -220,11 +223,8 @@ TEST(DeconvolveTest, StandardVariantPreservesFluxOnNormalisedPSF)
 TEST_P(VariantTest, BlurredStarFieldIsSharpenedAfterTwentyIterations)
 {
   const auto stars = StarPositions(64, 64, 10, 99);
-  auto sharp = StarField(64, 64, stars);
   auto psf = GaussianPSF(64, 64, 1.5);
-  const auto blurred = Blur(*sharp, *psf);
-  auto observed = MakePlane(64, 64);
-  for (int i = 0; i < 64 * 64; ++i) observed->Data[i] = static_cast<float>(blurred[i]);
+  auto observed = BlurredStarField(stars, *psf);
   auto before = Clone(*observed);
   EXPECT_EQ(RunKernel(*observed, *psf, 20, GetParam()), 20);
   for (const TStar& s : stars) {
