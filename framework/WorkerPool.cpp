@@ -2,9 +2,21 @@
 
 #include "platform/FloatingPointState.h"
 
+namespace {
+
+// Each thread of a transform holds a scratch block of up to 512 KB; in a 32-bit address space
+// a few megabytes are the limit.
+#if defined(__i386__)
+constexpr int kMaxThreads = 16;
+#else
+constexpr int kMaxThreads = 64;
+#endif
+
+}  // namespace
+
 TWorkerPool::TWorkerPool(int Threads) noexcept {
   if (Threads <= 0) Threads = static_cast<int>(std::thread::hardware_concurrency());
-  if (Threads > 64) Threads = 64;
+  if (Threads > kMaxThreads) Threads = kMaxThreads;
   try {
     FThreads.reserve(Threads > 1 ? Threads - 1 : 0);
     for (int worker = 1; worker < Threads; ++worker)
