@@ -351,6 +351,12 @@ int TDeconvolutionForm::RunIterations() const {
                         static_cast<int>(edtIterations->MaxValue()));
 }
 
+float TDeconvolutionForm::RunValue(const TKelSpin& Spin) {
+  const long double value = Spin.Value(), min = Spin.MinValue(), max = Spin.MaxValue();
+  if (min == max) return static_cast<float>(value);
+  return static_cast<float>(std::clamp(value, min, max));
+}
+
 void TDeconvolutionForm::trkSigmaChange() { FollowTrackBar(*edtSigma, *trkSigma, 10); }
 
 void TDeconvolutionForm::trkKurtosisChange() { FollowTrackBar(*edtKurtosis, *trkKurtosis, 100); }

@@ -126,6 +126,9 @@ class TDeconvolutionForm : public TForm, public THostDialog {
 
   // The iteration count of a run: the spin edit's value rounded, halves to even.
   int RunIterations() const;
+  // A size or wing exponent of a run: the spin edit's value held to its range while one is in
+  // force, as the edit makes it on losing the focus, which OK (by Enter) may come before.
+  static float RunValue(const TKelSpin& Spin);
   // Writes the settings of a confirmed run under the product key, if that key exists.
   void SaveSettings(int PSFKind, int Iterations, float CurveWidth);
 

@@ -64,8 +64,7 @@ void FillWorker(TDeconvolutionThread& worker, const TDataContainer& psf, TDataCo
 
 std::unique_ptr<TDataContainer> TDeconvolutionForm::MakeRunPSF(int Width, int Height) const {
   auto psf = MakePSF(static_cast<TPSFKind>(grpPSF->ItemIndex()), Width, Height,
-                     static_cast<float>(edtSigma->Value()),
-                     static_cast<float>(edtKurtosis->Value()));
+                     RunValue(*edtSigma), RunValue(*edtKurtosis));
   RequirePlane(psf.get());
   return psf;
 }
@@ -235,7 +234,7 @@ void TDeconvolutionForm::btnOKClick() {
   btnCancel->SetEnabled(false);
   btnStop->SetEnabled(true);
   FStopRequested = false;
-  SaveSettings(grpPSF->ItemIndex(), RunIterations(), static_cast<float>(edtSigma->Value()));
+  SaveSettings(grpPSF->ItemIndex(), RunIterations(), RunValue(*edtSigma));
   FFormEvent->Reset();
   FProcessCount = 0;
   lblStatus->SetCaption("Starting...");

@@ -86,6 +86,26 @@ TEST_P(SettingsTest, RunsAndSavesWhatTheControlsHeld) {
   CheckSettingsRun(kLucyRichardson, GetParam());
 }
 
+// OK pressed while the edits still hold what was typed (they never lost the focus, as with
+// Enter), beyond their bars' ends, which do not move: the run and the stored size take each
+// edit's maximum, as the edits would on losing the focus.
+TEST(LucyRichardsonE2ETest, HugeValuesStillInTheEditsRunAndAreSavedAsTheMaximum) {
+  TProductKey key(true);
+  const TTestBlock input = StarFieldBlock(200, 180, true, 8);
+  const TOutcome outcome = RunPlugin(
+      input, kOpen + "set grpPSF Moffat\nset edtIterations 3\n"
+                     "set edtSigma 10\nset edtSigma 99999999999\n"
+                     "set edtKurtosis 4.4\nset edtKurtosis 1e4000\n"
+                     "expect-text edtSigma 99999999999\nclick btnOK\nwait-closed 60000\n");
+  EXPECT_EQ(outcome.Result, 0);
+  TRunParameters maximum = LucyRichardsonRun(3, true, pkMoffat, 10.0f);
+  maximum.Kurtosis = 4.4f;
+  EXPECT_TRUE(outcome.Image.Data == ReferenceFullRun(input, maximum));
+  double width = 0;
+  EXPECT_TRUE(TProductKey::ReadDouble(kLucyRichardson.WidthName, width));
+  EXPECT_EQ(width, 10.0);
+}
+
 TEST(LucyRichardsonE2ETest, WithoutTheKeyTheRunProceedsAndNothingIsWritten) {
   TProductKey key(false);
   const TTestBlock input = StarFieldBlock(200, 180, false, 16);
