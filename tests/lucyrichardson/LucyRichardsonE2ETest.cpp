@@ -14,7 +14,9 @@
 
 namespace {
 
-const char kOpen[] = "window \"Lucy Richardson Deconvolution\"\n";
+// The first dialog of a program under emulated 32-bit Wine on a busy machine may take longer
+// than the default wait to show.
+const char kOpen[] = "window \"Lucy Richardson Deconvolution\" 60000\n";
 
 TOutcome RunPlugin(const TTestBlock& input, const std::string& script, int padBytes = 0) {
   return ::RunPlugin(SV_LUCY_RICHARDSON, input, script, padBytes);
