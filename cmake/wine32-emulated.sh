@@ -94,9 +94,18 @@ prefix() { # root, prefix
   rm -rf "$prefix"
   # wineboot runs the 32-bit side of the WoW64 set-up (syswow64, the 32-bit COM classes)
   # through the emulating loader beside its own.
-  "$wine64" wineboot -i >/dev/null 2>&1
-  "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # Its status is not its success (53 for a prefix made from nothing); syswow64 tells.
+  "$wine64" wineboot -i >/dev/null 2>&1 || true
+  "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   /usr/lib/wine/wineserver64 -w
+  # The MinGW zlib1.dll that user32 imports is no builtin, and only an installed Wine's prefix
+  # gets it by itself.
+  cp "$sysroot/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll" "$prefix/drive_c/windows/syswow64/"
+  cp "$sysroot/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/zlib1.dll" "$prefix/drive_c/windows/system32/"
+  if [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+    echo "wine32-emulated: the 32-bit side of $prefix was not set up" >&2
+    exit 1
+  fi
   touch "$prefix/wow64-ready"
 }
 

@@ -14,12 +14,15 @@ if ! command -v strace >/dev/null; then
   echo "wine32-watch: no strace here, native 32-bit execution is not watched" >&2
   exec "$@"
 fi
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+traces=$(mktemp -d)
+trap 'rm -rf "$traces"' EXIT
 status=0
-strace -f -qq --seccomp-bpf -e trace=execve -e signal=none -o "$log" "$@" || status=$?
+# One file per process, so that no call is split by another process's line.
+strace -ff -qq --seccomp-bpf -e trace=execve -e signal=none -o "$traces/trace" "$@" || status=$?
+log=$traces/all
+cat "$traces"/trace.* >"$log"
 native=0
-# Each successful execve: "PID execve("FILE", ...) = 0".
+# Each successful execve: "execve("FILE", ...) = 0".
 while IFS= read -r file; do
   # ELF, class 1 (32-bit), machine 3 (i386).
   if [ "$(od -An -tx1 -N5 "$file" 2>/dev/null | tr -d ' ')" = 7f454c4601 ] &&
@@ -27,8 +30,11 @@ while IFS= read -r file; do
     echo "wine32-watch: executed natively: $file" >&2
     native=1
   fi
-done < <(sed -n 's/^[0-9]* *execve("\([^"]*\)".* = 0$/\1/p' "$log" | sort -u)
-echo "wine32-watch: $(grep -c ' = 0$' "$log") programs started, none of them 32-bit natively" \
-  "$( [ $native = 0 ] || echo '(NOT SO)')" >&2
-[ $native = 0 ] || exit 1
+done < <(sed -n 's/^execve("\([^"]*\)".* = 0$/\1/p' "$log" | sort -u)
+started=$(grep -c ' = 0$' "$log" || true)
+if [ $native != 0 ]; then
+  echo "wine32-watch: of $started programs started, some were 32-bit and ran natively" >&2
+  exit 1
+fi
+echo "wine32-watch: $started programs started, no 32-bit one natively" >&2
 exit $status

@@ -21,7 +21,9 @@ slots=${SKELVANE_WINE_SLOTS:-4}
 eval "$("$root/cmake/wine-pool.sh" start "$out/pool" "$WINEPREFIX" "$slots")"
 trap '"$root/cmake/wine-pool.sh" stop "$out/pool"' EXIT
 
-# One line per run: tree plug-in frame.
+# One line per run: tree plug-in frame [name host-options...]. The last run calls the 32-bit
+# Lucy-Richardson filter as a host built with another compiler may: x87 precision at 53 bits,
+# the stack aligned to 4 bytes only; it must still write the win64 build's bytes.
 runs=$out/runs
 : >"$runs"
 for plugin in $plugins; do
@@ -29,10 +31,13 @@ for plugin in $plugins; do
     for tree in win32 win64; do echo "$tree $plugin $frame" >>"$runs"; done
   done
 done
-run() { # tree plugin frame
-  local tree=$1 plugin=$2 frame=$3 name
-  name=$(basename "$plugin" .8bf)-$frame
-  if "$root/cmake/wine-run.sh" "$build/$tree/host/skelvane-host.exe" \
+hostile=SVLucyRichardson-hostile-gray16.fits
+echo "win32 lucyrichardson/SVLucyRichardson.8bf gray16.fits $hostile --x87-precision 53 --stack-align 4" >>"$runs"
+run() { # tree plugin frame [name host-options...]
+  local tree=$1 plugin=$2 frame=$3 name=${4:-}
+  shift 3; [ $# = 0 ] || shift
+  [ -n "$name" ] || name=$(basename "$plugin" .8bf)-$frame
+  if "$root/cmake/wine-run.sh" "$build/$tree/host/skelvane-host.exe" "$@" \
       --plugin "$build/$tree/$plugin" --in "$out/frames/$frame" \
       --script "$here/$(dirname "$plugin").script" --artifacts "$out/$tree" \
       --out "$out/$tree/$name" --report "$out/$tree/$name.report" \
@@ -63,6 +68,13 @@ for plugin in $plugins; do
     grep -q "$expected" "$out/win32/$name.report" 2>/dev/null ||
       { echo "NOT AS EXPECTED ($expected): $name"; failed=1; }
   done
+done
+for file in "" .report; do
+  compared=$((compared + 1))
+  if ! cmp -s "$out/win32/$hostile$file" "$out/win64/SVLucyRichardson-gray16.fits$file"; then
+    echo "DIFFERENT: $hostile$file (win32, called at 53 bits with a 4-byte stack) and win64"
+    failed=1
+  fi
 done
 echo "deliverables: $compared files compared between the win32 and win64 runs"
 exit $failed

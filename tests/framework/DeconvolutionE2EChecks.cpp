@@ -1,7 +1,9 @@
 #include "DeconvolutionE2EChecks.h"
 
+// The first dialog of a program under emulated 32-bit Wine on a busy machine may take longer
+// than the default wait to show.
 std::string OpenDialog(const TDeconvolutionPlugin& plugin) {
-  return std::string("window \"") + plugin.Caption + "\"\n";
+  return std::string("window \"") + plugin.Caption + "\" 60000\n";
 }
 
 void CheckFullRun(const TDeconvolutionPlugin& plugin, const TTestBlock& input,
