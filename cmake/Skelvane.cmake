@@ -12,6 +12,9 @@ endif()
 
 # skelvane_test(NAME source...): one GoogleTest executable, registered as one ctest entry.
 # In the Windows trees ctest runs it through the Wine wrapper (CMAKE_CROSSCOMPILING_EMULATOR).
+# The long ones carry their usual seconds under Wine as their COST: ctest starts the costliest
+# first, so that a fresh tree, which has no timings of an earlier run, leaves none of them for
+# the end of a run side by side.
 function(skelvane_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE gtest_main gmock)

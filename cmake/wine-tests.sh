@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# Runs the ctest suite of a Windows tree under Wine, SLOTS programs side by side, each in a slot
-# of a pool made from PREFIX (cmake/wine-pool.sh): its own display, prefix copy and wineserver.
+# Runs the ctest suite of a Windows tree under its Wine, SLOTS programs side by side, each in a
+# slot of a pool made from the tree's prefix (cmake/wine-pool.sh): its own display, prefix copy
+# and wineserver. The pool is stopped however the run ends. A test that fails has failed:
+# nothing is run twice.
 #
-#   wine-tests.sh TREE PREFIX [SLOTS]
+#   wine-tests.sh TREE [SLOTS]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-tree=$(cd "$1" && pwd) prefix=$(realpath -m "$2") slots=${3:-${SKELVANE_WINE_SLOTS:-4}}
+. "$here/common.sh"
+tree=$(cd "$1" && pwd) slots=${2:-${SKELVANE_WINE_SLOTS:-4}}
 pool=$tree/wine-pool
-"$here/wine-prefix.sh" "$prefix"  # at once when it is up to date
-eval "$("$here/wine-pool.sh" start "$pool" "$prefix" "$slots")"
-status=0
-# A program that fails is run once more, so that a rare hang inside Wine does not fail the run;
-# one that fails twice does.
-ctest --test-dir "$tree" --output-on-failure -j "$slots" --repeat until-pass:2 || status=$?
-"$here/wine-pool.sh" stop "$pool"
-exit $status
+wine_tree_env "$tree"
+trap '"$here/wine-pool.sh" stop "$pool"' EXIT
+trap 'exit 130' INT TERM
+assignment=$("$here/wine-pool.sh" start "$pool" "$WINEPREFIX" "$slots")
+eval "$assignment"
+ctest --test-dir "$tree" --output-on-failure -j "$slots"

@@ -1,20 +1,21 @@
 // The digital development dialog: live preview on a fitted copy, the whole image on OK.
 #pragma once
 
-#include "framework/StartHandler.h"  // first: it drops the LoadImage macro of <windows.h>
-
 #include <functional>
 #include <memory>
 
 #include "framework/DataContainer.h"
 #include "framework/DataContainerRGB.h"
 #include "framework/KelSpin.h"
+#include "framework/StartHandler.h"
 #include "platform/ComboBox.h"
 #include "platform/Controls.h"
 #include "platform/Forms.h"
 #include "platform/GroupBox.h"
 #include "platform/SpeedButton.h"
 #include "platform/TrackBar.h"
+
+#undef LoadImage  // of <windows.h>, which would rename the method (see StartHandler.h)
 
 class TfrmDDP : public TForm, public THostDialog {
  public:

@@ -3,6 +3,7 @@
 #include "framework/DeconvolutionForm.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "framework/AboutForm.h"
@@ -10,15 +11,38 @@
 #include "framework/PSF.h"
 #include "framework/Utilities.h"
 #include "framework/Vista.h"
+#include "framework/helper.h"
 #include "platform/BitmapCanvas.h"
 #include "platform/Registry.h"
-
-const char kProductRegistryKey[] = "Software\\Vantrel\\Skelvane 3.0 PS";
 
 namespace {
 
 constexpr int kThumbnail = 64;
 const char kNotLoaded[] = "The image could not be loaded: not enough memory.";
+
+// Whether a normalised plane holds a sample above 0. One that does not comes from an image
+// without light: its brightest sample was 0 (the normalisation then divides by 1) or it had no
+// finite sample. Such an image is written back with the factor 0, so that it comes back black
+// at every depth: a run still makes something of its zero samples (the maximum-entropy
+// iteration gives each a small positive value, and a padded plane's background leaks in),
+// which 8 and 16 bits round away but a 32-bit block would keep.
+bool HoldsLight(const TDataContainer& plane) {
+  if (plane.Data == nullptr) return false;
+  const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(plane.Width) * plane.Height;
+  for (std::ptrdiff_t i = 0; i < count; ++i)
+    if (plane.Data[i] > 0.0f) return true;
+  return false;
+}
+
+bool HoldsLight(const TDataContainerRGB& plane) {
+  if (plane.Data == nullptr) return false;
+  const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(plane.Width) * plane.Height;
+  for (std::ptrdiff_t i = 0; i < count; ++i) {
+    const TPixelRGB& p = plane.Data[i];
+    if (p.R > 0.0f || p.G > 0.0f || p.B > 0.0f) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -195,11 +219,13 @@ void TDeconvolutionForm::LoadImage() {
       FImageGray = HostToGrayContainer(FInData, FBitDepth, FImageWidth, FImageHeight, FRowBytes);
       if (FImageGray == nullptr) return;
       FScaleGray = NormalizeGray(*FImageGray);
+      if (!HoldsLight(*FImageGray)) FScaleGray = 0.0f;
       FImageBitmap = GrayContainerToBitmap(*FImageGray, FBitDepth);
     } else {
       FImageRGB = HostToRGBContainer(FInData, FBitDepth, FImageWidth, FImageHeight, FRowBytes);
       if (FImageRGB == nullptr) return;
       FScaleRGB = NormalizeRGB(*FImageRGB);
+      if (!HoldsLight(*FImageRGB)) FScaleRGB = 0.0f;
       FImageBitmap = RGBContainerToBitmap(*FImageRGB, FBitDepth);
     }
   } catch (...) {

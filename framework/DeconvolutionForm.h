@@ -3,8 +3,6 @@
 // progress and Stop, written into the host's output block; the settings of a confirmed run.
 #pragma once
 
-#include "framework/StartHandler.h"  // first: it drops the LoadImage macro of <windows.h>
-
 #include <memory>
 #include <string>
 
@@ -12,6 +10,7 @@
 #include "framework/DataContainerRGB.h"
 #include "framework/DeconvolutionThread.h"
 #include "framework/KelSpin.h"
+#include "framework/StartHandler.h"
 #include "platform/Bitmap24.h"
 #include "platform/Controls.h"
 #include "platform/Event.h"
@@ -24,6 +23,8 @@
 #include "platform/StaticText.h"
 #include "platform/Threads.h"
 #include "platform/TrackBar.h"
+
+#undef LoadImage  // of <windows.h>, which would rename the method (see StartHandler.h)
 
 // What one plug-in's dialog has of its own; everything else is shared.
 struct TDeconvolutionDesign {
@@ -51,9 +52,6 @@ struct TDeconvolutionDesign {
   int IterationsTop;
   int StaticTextWidth;
 };
-
-// Registry key of the product's settings, opened and never created.
-extern const char kProductRegistryKey[];
 
 class TDeconvolutionForm : public TForm, public THostDialog {
  public:
@@ -192,6 +190,8 @@ class TDeconvolutionForm : public TForm, public THostDialog {
   int FTotalIterations = 0;
   bool FIsGray = true;
   int FRowBytes = 0;
+  // What the write-back multiplies by: the normalisation's factor, or 0 for an image without
+  // light.
   float FScaleRGB = 1.0f, FScaleGray = 1.0f;
   std::unique_ptr<TEvent> FFormEvent;
 };

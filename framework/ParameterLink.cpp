@@ -14,5 +14,8 @@ void FollowSpinEdit(TTrackBar& bar, const TKelSpin& spin, long double scale) {
 }
 
 void FollowTrackBar(TKelSpin& spin, const TTrackBar& bar, long double scale) {
+  // Rewritten in its pattern after every key, a text being typed would turn into another
+  // number: "2" becomes "2.00" with the caret in front, and the next "5" makes 52.
+  if (spin.ChangingByUser()) return;
   spin.SetValue(bar.Position() / scale);
 }

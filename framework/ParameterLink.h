@@ -14,5 +14,7 @@ int RoundIntoRange(long double value, int min, int max);
 // position really moves.
 void FollowSpinEdit(TTrackBar& bar, const TKelSpin& spin, long double scale = 1);
 
-// Sets spin to bar's position / scale (the spin edit holds it to its own range).
+// Sets spin to bar's position / scale (the spin edit holds it to its own range), except while
+// the change comes from the user editing spin's text: then the bar follows the text and the
+// text stays as the user has it, caret included. Leaving the spin edit applies its own range.
 void FollowTrackBar(TKelSpin& spin, const TTrackBar& bar, long double scale = 1);

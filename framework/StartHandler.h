@@ -3,15 +3,15 @@
 
 #include "PSFilter.h"
 
-// The dialogs' method is called LoadImage, which <windows.h> defines as a macro for its
-// LoadImageA/W. Including it here first and dropping the macro keeps the name the same in
-// every unit that includes this header (later includes of <windows.h> are no-ops); such units
-// call the Win32 function as LoadImageA or LoadImageW.
-#include <windows.h>
-#undef LoadImage
-
 #include <functional>
 #include <memory>
+
+// <windows.h> defines LoadImage as a macro for its LoadImageA/W, which would rename the dialogs'
+// method. This header does not include it; it and every dialog header that names the method
+// drop the macro after their own includes (the dialog headers include <windows.h> through
+// platform/, and a second include defines nothing), so the name holds whatever the order of
+// includes. Units call the Win32 function as LoadImageA or LoadImageW.
+#undef LoadImage
 
 // How one library's start handler differs from the others.
 struct TStartPolicy

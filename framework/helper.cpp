@@ -5,7 +5,6 @@
 
 namespace {
 
-const char kProductKey[] = "Software\\Vantrel\\Skelvane 3.0 PS";
 const char kDoNotShowSizeWarn[] = "DoNotShowSizeWarn";
 constexpr int kLargeSide = 2048;
 
@@ -16,7 +15,7 @@ void ShowSizeWarning(int Width, int Height) {
   try {
     TRegistry registry;
     // The key is never created: without it the warning shows every time and nothing is stored.
-    registry.OpenKey(kProductKey, false);
+    registry.OpenKey(kProductRegistryKey, false);
     // A value of another type than a double word fails here and ends the routine silently.
     if (registry.ValueExists(kDoNotShowSizeWarn) && registry.ReadInteger(kDoNotShowSizeWarn) == 1)
       return;

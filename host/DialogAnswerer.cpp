@@ -1,12 +1,15 @@
 #include "DialogAnswerer.h"
 
 #include "Script.h"
-#include "../platform/ControlName.h"
+#include "WaitFactor.h"
+#include "platform/ControlName.h"
 
 namespace {
 
 constexpr unsigned kPollMs = 20;
-constexpr unsigned kScriptTimeoutMs = 90000;
+// How long an answered window may take to close: OK in a processing dialog first runs the
+// filter over the whole image.
+constexpr unsigned kAnsweredCloseTimeoutMs = 90000;
 constexpr unsigned kIdleTimeoutMs = 5000;
 constexpr unsigned kSettleMs = 150;
 // A window still there after this many answers is closed without a script, then reported.
@@ -96,10 +99,10 @@ void TDialogAnswerer::Answer(HWND window) {
   const TAnswer answer = FAttempts == 1 && hasButtons ? FAnswer.load() : TAnswer::CloseBox;
   std::string script = "window " + Quoted(caption) + " 2000\n";
   script += answer == TAnswer::OK ? "click btnOK\n" : answer == TAnswer::Cancel ? "click btnCancel\n" : "close\n";
-  script += "wait-closed " + std::to_string(kScriptTimeoutMs) + "\n";
+  script += "wait-closed " + std::to_string(kAnsweredCloseTimeoutMs) + "\n";
   TScriptRunner runner(script, "");
   runner.Start();
-  if (!runner.Wait(kScriptTimeoutMs + 5000) || !runner.Succeeded())
+  if (!runner.Wait(ScaledWaitMs(kAnsweredCloseTimeoutMs + 5000)) || !runner.Succeeded())
     AddError("answering \"" + caption + "\": " + runner.Error());
 }
 
@@ -111,7 +114,7 @@ void TDialogAnswerer::AddError(const std::string& error) {
 bool TDialogAnswerer::WaitIdle() {
   const ULONGLONG start = GetTickCount64();
   while (FBusy || FindVisibleWindow(false) != nullptr) {
-    if (GetTickCount64() - start > kIdleTimeoutMs) return false;
+    if (GetTickCount64() - start > ScaledWaitMs(kIdleTimeoutMs)) return false;
     Sleep(kPollMs);
   }
   return true;

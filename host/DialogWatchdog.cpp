@@ -1,12 +1,13 @@
 #include "DialogWatchdog.h"
 
 #include "Script.h"
+#include "WaitFactor.h"
 
 namespace {
 
 constexpr unsigned kPollMs = 50;
 constexpr unsigned kGraceAfterFailureMs = 1000;  // lets a message box the failure left be seen
-constexpr int kCloseAttempts = 100;             // one every 100 ms
+constexpr unsigned kClosingMs = 10000;         // asking every 100 ms, before the wait factor
 
 BOOL CALLBACK CloseVisible(HWND window, LPARAM) {
   if (IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
@@ -34,13 +35,13 @@ void TDialogWatchdog::Watch(TScriptRunner& runner, unsigned closeAfterSuccessMs)
   }
   if (FDisarmed) return;
   if (runner.Succeeded()) {
-    if (closeAfterSuccessMs == 0 || !Pause(closeAfterSuccessMs)) return;
+    if (closeAfterSuccessMs == 0 || !Pause(ScaledWaitMs(closeAfterSuccessMs))) return;
   } else if (!Pause(kGraceAfterFailureMs)) {
     return;
   }
   FFired = true;
   // A run in progress refuses to close; it may still end within the attempts.
-  for (int attempt = 0; attempt < kCloseAttempts && !FDisarmed; ++attempt) {
+  for (unsigned asked = 0; asked < ScaledWaitMs(kClosingMs) && !FDisarmed; asked += 100) {
     EnumThreadWindows(FThread, CloseVisible, 0);
     Pause(100);
   }

@@ -12,9 +12,9 @@ class TScriptRunner;
 class TDialogWatchdog {
  public:
   // Watches runner (started) beside dialogs of the calling thread. After a failed script, and
-  // also after a successful one when closeAfterSuccessMs is not 0 and that much time has
-  // passed, the thread's visible windows are asked to close as by their close boxes, and
-  // when that does not end the modal loops, the thread is told to quit.
+  // also after a successful one when closeAfterSuccessMs is not 0 and that much time (times the
+  // wait factor of WaitFactor.h) has passed, the thread's visible windows are asked to close as
+  // by their close boxes, and when that does not end the modal loops, the thread is told to quit.
   explicit TDialogWatchdog(TScriptRunner& runner, unsigned closeAfterSuccessMs = 0);
   // Disarms the watchdog and waits for its thread.
   ~TDialogWatchdog();

@@ -14,10 +14,6 @@
 namespace
 {
 
-constexpr size_t kGuardBytes = 64;
-constexpr uint8_t kGuardByte = 0xa5;
-constexpr int16 kUntouchedResult = 0x5a5a;
-
 // advanceState takes no arguments, so the host of the run in progress is found here. The
 // host calls plug-ins on one thread only.
 TFilterHost* gActiveHost = nullptr;
@@ -260,6 +256,7 @@ TFilterHost::TFilterHost(THostImageFile&& image, int16 imageMode) : FImage(std::
   FRecord.hostSig = 0x534b4c56; // 'SKLV'
   FRecord.isFloating = 0;
   FRecord.haveMask = 0;
+  SetAdvanceFault(TAdvanceFault::None);
   gActiveHost = this;
 }
 
@@ -269,10 +266,22 @@ TFilterHost::~TFilterHost()
     gActiveHost = nullptr;
 }
 
+const TFilterHost* TFilterHost::Active() { return gActiveHost; }
+
 void TFilterHost::SetPadding(int inPadBytes, int outPadBytes)
 {
-  FInPad = std::max(0, inPadBytes);
-  FOutPad = std::max(0, outPadBytes);
+  FLayout.InExtra = std::max(0, inPadBytes);
+  FLayout.OutExtra = std::max(0, outPadBytes);
+}
+
+void TFilterHost::SetAdvanceFault(TAdvanceFault fault)
+{
+  SetAdvanceAnswers([fault](int) { return TAdvanceAnswer{fault, memFullErr}; });
+}
+
+void TFilterHost::SetAdvanceAnswers(std::function<TAdvanceAnswer(int call)> answers)
+{
+  FAdvanceAnswers = std::move(answers);
 }
 
 void TFilterHost::LogEvent(const std::string& line) const
@@ -299,6 +308,11 @@ TRecordState TFilterHost::State() const
   return state;
 }
 
+bool TFilterHost::InGuardPage(const void* p) const
+{
+  return (FIn.Memory && FIn.Memory->InGuardPage(p)) || (FOut.Memory && FOut.Memory->InGuardPage(p));
+}
+
 size_t TFilterHost::ImageOffset(const TBlock& block, int x, int y) const
 {
   return size_t(block.Area.top + y) * FImage.RowBytes() +
@@ -310,10 +324,22 @@ size_t TFilterHost::BlockOffset(const TBlock& block, int x, int y, size_t pixelB
   return size_t(y) * block.Stride + size_t(x) * pixelBytes;
 }
 
-// A block of the area's planes lo..hi, interleaved, rows padded by padBytes; the padding and
-// the guard after the block hold kGuardByte so that stray writes show. No copy of the block is
-// kept: the checks compare with the image, so that a large image needs only its two blocks.
-OSErr TFilterHost::MakeBlock(const Rect& area, int16 loPlane, int16 hiPlane, int padBytes,
+// A large image is copied and compared by rows, not by millions of pixels.
+template <typename TVisit>
+void TFilterHost::ForEachSpan(const TBlock& block, int y, TVisit visit) const
+{
+  const size_t pixelBytes = size_t(block.HiPlane - block.LoPlane + 1) * FImage.SampleBytes();
+  if (block.LoPlane == 0 && block.HiPlane == FImage.Channels - 1)
+    return visit(BlockOffset(block, 0, y, pixelBytes), ImageOffset(block, 0, y), block.RowLength);
+  for (int x = 0; x < block.Area.right - block.Area.left; ++x)
+    visit(BlockOffset(block, x, y, pixelBytes), ImageOffset(block, x, y), pixelBytes);
+}
+
+// A block of the area's planes lo..hi, interleaved, rows extraBytes longer (or shorter) than
+// the samples, and exactly as long as its last row's end; the padding and the bytes beside the
+// block hold kGuardByte so that stray writes show. No copy of the block is kept: the checks
+// compare with the image, so that a large image needs only its two blocks.
+OSErr TFilterHost::MakeBlock(const Rect& area, int16 loPlane, int16 hiPlane, int extraBytes,
                              TBlock& block)
 {
   if (area.top < 0 || area.left < 0 || area.bottom > FImage.Height || area.right > FImage.Width ||
@@ -326,68 +352,116 @@ OSErr TFilterHost::MakeBlock(const Rect& area, int16 loPlane, int16 hiPlane, int
   block.LoPlane = loPlane;
   block.HiPlane = hiPlane;
   block.RowLength = size_t(width) * pixelBytes;
-  block.Stride = int32(block.RowLength + size_t(padBytes));
+  block.Stride = int32(block.RowLength) + extraBytes;
+  // A stride short of a row: the block holds the rows as a host with that stride would have
+  // laid them out, all guard bytes, so that a plug-in that accepts it reads past the end.
+  const int64_t lastRow = block.Stride >= 0 ? int64_t(height - 1) * block.Stride : 0;
   try
   {
-    block.Bytes.clear();
-    block.Bytes.shrink_to_fit();
-    block.Bytes.assign(size_t(block.Stride) * height + kGuardBytes, kGuardByte);
+    block.Memory.reset(new TGuardedBlock(size_t(lastRow) + block.RowLength, FLayout.AgainstEnd,
+                                         kGuardByte));
   }
   catch (const std::bad_alloc&)
   {
     // As a host out of memory answers; no exception may cross the plug-in's frames.
     return memFullErr;
   }
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      std::memcpy(block.Bytes.data() + BlockOffset(block, x, y, pixelBytes),
-                  FImage.Data.data() + ImageOffset(block, x, y), pixelBytes);
+  if (block.Stride >= int32(block.RowLength))
+    for (int y = 0; y < height; ++y)
+      ForEachSpan(block, y, [&](size_t at, size_t from, size_t bytes) {
+        std::memcpy(block.Memory->Data() + at, FImage.Data.data() + from, bytes);
+      });
   return noErr;
+}
+
+void TFilterHost::HandOut(const Rect& area, int16 loPlane, int16 hiPlane, int extraBytes,
+                          TBlock& block, void*& data, int32& rowBytes, OSErr& result)
+{
+  if (Empty(area))
+    return;
+  const OSErr made = MakeBlock(area, loPlane, hiPlane, extraBytes, block);
+  if (made == noErr)
+  {
+    data = block.Memory->Data();
+    rowBytes = block.Stride;
+  }
+  else if (result == noErr)
+    result = made;
+}
+
+bool TFilterHost::PaddingAsHandedOut(const TBlock& block) const
+{
+  // The last row's padding lies beside the block, among the guard bytes.
+  const uint8_t* bytes = block.Memory->Data();
+  const int height = block.Area.bottom - block.Area.top;
+  for (int y = 0; y + 1 < height; ++y)
+    for (size_t i = block.RowLength; i < size_t(block.Stride); ++i)
+      if (bytes[size_t(y) * block.Stride + i] != kGuardByte)
+        return false;
+  return true;
 }
 
 bool TFilterHost::BlockAsHandedOut(const TBlock& block) const
 {
-  const int width = block.Area.right - block.Area.left;
+  const uint8_t* bytes = block.Memory->Data();
+  if (block.Stride < int32(block.RowLength))
+    return std::all_of(bytes, bytes + block.Memory->Size(),
+                       [](uint8_t b) { return b == kGuardByte; });
   const int height = block.Area.bottom - block.Area.top;
-  const size_t pixelBytes = size_t(block.HiPlane - block.LoPlane + 1) * FImage.SampleBytes();
   for (int y = 0; y < height; ++y)
   {
-    for (int x = 0; x < width; ++x)
-      if (std::memcmp(block.Bytes.data() + BlockOffset(block, x, y, pixelBytes),
-                      FImage.Data.data() + ImageOffset(block, x, y), pixelBytes) != 0)
-        return false;
-    for (size_t i = block.RowLength; i < size_t(block.Stride); ++i)
-      if (block.Bytes[size_t(y) * block.Stride + i] != kGuardByte)
-        return false;
-  }
-  for (size_t i = size_t(block.Stride) * height; i < block.Bytes.size(); ++i)
-    if (block.Bytes[i] != kGuardByte)
+    bool same = true;
+    ForEachSpan(block, y, [&](size_t at, size_t from, size_t count) {
+      same = same && std::memcmp(bytes + at, FImage.Data.data() + from, count) == 0;
+    });
+    if (!same)
       return false;
-  return true;
+  }
+  return PaddingAsHandedOut(block);
+}
+
+void TFilterHost::Fault(bool& flag, const char* what)
+{
+  flag = false;
+  FFaults.push_back(what);
 }
 
 void TFilterHost::CheckAndCommit()
 {
-  // Nothing has been committed since the input block was made, so the image still holds it.
-  if (FInHanded && !BlockAsHandedOut(FIn))
-    FInputUntouched = false;
-  if (!FOutHanded)
-    return;
-  TBlock& out = FOut;
-  const int width = out.Area.right - out.Area.left;
-  const int height = out.Area.bottom - out.Area.top;
-  const size_t pixelBytes = size_t(out.HiPlane - out.LoPlane + 1) * FImage.SampleBytes();
-  for (int y = 0; y < height; ++y)
-    for (size_t i = out.RowLength; i < size_t(out.Stride); ++i)
-      if (out.Bytes[size_t(y) * out.Stride + i] != kGuardByte)
-        FOutputGuardsIntact = false;
-  for (size_t i = size_t(out.Stride) * height; i < out.Bytes.size(); ++i)
-    if (out.Bytes[i] != kGuardByte)
-      FOutputGuardsIntact = false;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      std::memcpy(FImage.Data.data() + ImageOffset(out, x, y),
-                  out.Bytes.data() + BlockOffset(out, x, y, pixelBytes), pixelBytes);
+  if (FIn.Memory)
+  {
+    if (!FIn.Memory->GuardsIntact())
+      Fault(FInputUntouched, "wrote beside the input block");
+    // Nothing has been committed since the input block was made, so the image still holds it.
+    if (!BlockAsHandedOut(FIn))
+      Fault(FInputUntouched, "wrote into the input block");
+  }
+  if (FOut.Memory)
+  {
+    const TBlock& out = FOut;
+    if (!out.Memory->GuardsIntact())
+      Fault(FOutputGuardsIntact, "wrote beside the output block");
+    if (out.Stride < int32(out.RowLength))
+    {
+      // Rows that overlap or run backwards: such a block may only be refused.
+      if (!BlockAsHandedOut(out))
+        Fault(FOutputGuardsIntact, "wrote into an output block whose stride is shorter than a row");
+    }
+    else
+    {
+      if (!PaddingAsHandedOut(out))
+        Fault(FOutputGuardsIntact, "wrote into the output block's row padding");
+      const int height = out.Area.bottom - out.Area.top;
+      for (int y = 0; y < height; ++y)
+        ForEachSpan(out, y, [&](size_t at, size_t to, size_t bytes) {
+          std::memcpy(FImage.Data.data() + to, out.Memory->Data() + at, bytes);
+        });
+    }
+  }
+  FIn.Memory.reset();
+  FOut.Memory.reset();
+  FRecord.inData = FRecord.outData = nullptr;
+  FRecord.inRowBytes = FRecord.outRowBytes = 0;
 }
 
 OSErr TFilterHost::AdvanceState()
@@ -398,38 +472,20 @@ OSErr TFilterHost::AdvanceState()
            " out=" + RectText(FRecord.outRect) + " planes " + std::to_string(FRecord.outLoPlane) +
            ".." + std::to_string(FRecord.outHiPlane));
   CheckAndCommit();
-  FInHanded = FOutHanded = false;
-  FRecord.inData = FRecord.outData = nullptr;
-  FRecord.inRowBytes = FRecord.outRowBytes = 0;
-  if (FFault == TAdvanceFault::Error)
-    return memFullErr;
-  if (FFault == TAdvanceFault::Null)
-    return noErr;
-
-  OSErr result = noErr;
-  if (!Empty(FRecord.inRect))
+  const TAdvanceAnswer answer = FAdvanceAnswers(FAdvanceStateCalls);
+  const bool blocks =
+      answer.Fault == TAdvanceFault::None || answer.Fault == TAdvanceFault::ErrorWithBlocks;
+  OSErr result = answer.Fault == TAdvanceFault::None || answer.Fault == TAdvanceFault::Null
+                     ? noErr
+                     : answer.Error;
+  if (blocks)
   {
-    result = MakeBlock(FRecord.inRect, FRecord.inLoPlane, FRecord.inHiPlane, FInPad, FIn);
-    if (result == noErr)
-    {
-      FInHanded = true;
-      FRecord.inData = FIn.Bytes.data();
-      FRecord.inRowBytes = FIn.Stride;
-    }
+    HandOut(FRecord.inRect, FRecord.inLoPlane, FRecord.inHiPlane, FLayout.InExtra, FIn,
+            FRecord.inData, FRecord.inRowBytes, result);
+    HandOut(FRecord.outRect, FRecord.outLoPlane, FRecord.outHiPlane, FLayout.OutExtra, FOut,
+            FRecord.outData, FRecord.outRowBytes, result);
   }
-  if (!Empty(FRecord.outRect))
-  {
-    const OSErr outResult =
-        MakeBlock(FRecord.outRect, FRecord.outLoPlane, FRecord.outHiPlane, FOutPad, FOut);
-    if (outResult == noErr)
-    {
-      FOutHanded = true;
-      FRecord.outData = FOut.Bytes.data();
-      FRecord.outRowBytes = FOut.Stride;
-    }
-    else if (result == noErr)
-      result = outResult;
-  }
+  FAdvanceResults.insert(result);
   return result;
 }
 
@@ -441,49 +497,52 @@ bool AnyRectNonEmpty(const FilterRecord& record)
   return !Empty(record.inRect) || !Empty(record.outRect) || !Empty(record.maskRect);
 }
 
-bool CallAndRecord(TPluginModule& plugin, TFilterHost& host, int16 selector, TRunReport& report)
+bool CallAndRecord(TPluginModule& plugin, TFilterHost& host, int16 selector,
+                   const TRunOptions& options, TRunReport& report)
 {
   host.LogEvent("selector " + std::to_string(selector));
-  const int16 result = plugin.Call(selector, &host.Record());
+  if (options.BeforeCall)
+    options.BeforeCall(selector);
+  const int16 result = plugin.Call(selector, options.NullRecord ? nullptr : &host.Record());
   host.LogEvent("result " + std::to_string(result));
   report.Calls.push_back({selector, result});
   if (selector == filterSelectorStart)
     report.AfterStart = host.State();
   report.Result = result;
+  if (options.AfterCall)
+    options.AfterCall(selector, result);
   return result == noErr;
 }
 
 } // namespace
 
-TRunReport RunFilter(TPluginModule& plugin, TFilterHost& host)
+TRunReport RunFilter(TPluginModule& plugin, TFilterHost& host, const TRunOptions& options)
 {
   TRunReport report;
-  // Continue stops when every rectangle is empty; a plug-in that never empties them would
-  // keep a real host asking for ever, so the test host gives up after a bound.
-  constexpr int kMaxContinues = 1000;
-  bool ok = CallAndRecord(plugin, host, filterSelectorParameters, report) &&
-            CallAndRecord(plugin, host, filterSelectorPrepare, report) &&
-            CallAndRecord(plugin, host, filterSelectorStart, report);
-  for (int i = 0; ok && AnyRectNonEmpty(host.Record()) && i < kMaxContinues; ++i)
+  auto call = [&](int16 selector) { return CallAndRecord(plugin, host, selector, options, report); };
+  bool ok = call(filterSelectorParameters) && call(filterSelectorPrepare) &&
+            call(filterSelectorStart);
+  for (int i = 0; ok && AnyRectNonEmpty(host.Record()) && i < options.MaxContinues; ++i)
   {
     host.AdvanceState();
-    ok = CallAndRecord(plugin, host, filterSelectorContinue, report);
+    ok = call(filterSelectorContinue);
   }
   if (ok)
   {
+    report.ContinuesExhausted = AnyRectNonEmpty(host.Record());
     host.AdvanceState();
-    CallAndRecord(plugin, host, filterSelectorFinish, report);
+    call(filterSelectorFinish);
   }
   report.Final = host.State();
   return report;
 }
 
 TRunReport RunSelectors(TPluginModule& plugin, TFilterHost& host,
-                        const std::vector<int16>& selectors)
+                        const std::vector<int16>& selectors, const TRunOptions& options)
 {
   TRunReport report;
   for (int16 selector : selectors)
-    CallAndRecord(plugin, host, selector, report);
+    CallAndRecord(plugin, host, selector, options, report);
   report.Final = host.State();
   return report;
 }

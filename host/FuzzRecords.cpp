@@ -1,99 +1,22 @@
 #include "FuzzRecords.h"
 
 #include "DialogAnswerer.h"
+#include "SeededChoice.h"
+#include "WaitFactor.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
-#include <random>
-#include <set>
 #include <thread>
 #include <vector>
 
 namespace {
 
-constexpr std::uint8_t kGuardByte = 0xa5;
-constexpr int16 kUntouchedResult = 0x5a5a;
 constexpr unsigned kRecordTimeoutMs = 180000;
 
-// ---- Random choices ---------------------------------------------------------------------
-
-class TChoice {
- public:
-  explicit TChoice(std::uint64_t seed) : FEngine(seed) {}
-  int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(FEngine); }
-  bool Chance(double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(FEngine) < p; }
-  std::uint32_t Bits() { return static_cast<std::uint32_t>(FEngine()); }
-
- private:
-  std::mt19937_64 FEngine;
-};
-
-std::uint64_t RecordSeed(std::uint64_t seed, long record) {
-  std::uint64_t z = seed + 0x9e3779b97f4a7c15ull * static_cast<std::uint64_t>(record + 1);
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-  return z ^ (z >> 31);
-}
-
-// ---- Guarded blocks ---------------------------------------------------------------------
-
-// A block against an inaccessible page on one side and guard bytes on the other. The pages
-// are remembered so that an access violation inside them is reported as a stray access.
-class TGuardedBlock {
- public:
-  TGuardedBlock(size_t size, bool atEnd) : FSize(size) {
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    const size_t page = info.dwPageSize;
-    const size_t inner = (size + page - 1) / page * page + page;
-    FMapped = inner + 2 * page;
-    FBase = static_cast<uint8_t*>(VirtualAlloc(nullptr, FMapped, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    if (FBase == nullptr) throw std::bad_alloc();
-    DWORD old;
-    VirtualProtect(FBase, page, PAGE_NOACCESS, &old);
-    VirtualProtect(FBase + page + inner, page, PAGE_NOACCESS, &old);
-    FGuardPages[0] = FBase;
-    FGuardPages[1] = FBase + page + inner;
-    FPage = page;
-    uint8_t* first = FBase + page;
-    std::memset(first, kGuardByte, inner);
-    FData = atEnd ? first + inner - size : first;
-    FSlack = atEnd ? first : first + size;
-    FSlackSize = inner - size;
-  }
-  ~TGuardedBlock() { VirtualFree(FBase, 0, MEM_RELEASE); }
-  TGuardedBlock(const TGuardedBlock&) = delete;
-  TGuardedBlock& operator=(const TGuardedBlock&) = delete;
-
-  uint8_t* Data() { return FData; }
-  size_t Size() const { return FSize; }
-  bool GuardsIntact() const {
-    return std::all_of(FSlack, FSlack + FSlackSize, [](uint8_t b) { return b == kGuardByte; });
-  }
-  bool InGuardPage(const void* p) const {
-    const uint8_t* q = static_cast<const uint8_t*>(p);
-    return (q >= FGuardPages[0] && q < FGuardPages[0] + FPage) || (q >= FGuardPages[1] && q < FGuardPages[1] + FPage);
-  }
-
- private:
-  uint8_t* FBase = nullptr;
-  size_t FMapped = 0;
-  uint8_t* FData = nullptr;
-  size_t FSize = 0;
-  uint8_t* FSlack = nullptr;
-  size_t FSlackSize = 0;
-  uint8_t* FGuardPages[2] = {};
-  size_t FPage = 0;
-};
-
-// ---- One record's host ------------------------------------------------------------------
-
-// How advanceState behaves on one call.
-enum class TAdvance { Blocks, ErrorNoBlocks, NoBlocksNoError, ErrorWithBlocks };
+// ---- One record's plan ------------------------------------------------------------------
 
 struct TStrides {
   int InExtra = 0;   // bytes added to (or, negative, taken from) a row for inRowBytes
@@ -108,7 +31,7 @@ struct TPlan {
   Rect FilterRect{};
   int16 LoPlanes = 0;
   TStrides Strides;
-  std::vector<TAdvance> Advance;  // per call; the last one repeats
+  std::vector<TAdvanceFault> Advance;  // per call; the last one repeats
   bool NoAdvanceCallback = false;
   bool RealOrder = true;
   std::vector<int16> Selectors;   // when not in the real order
@@ -116,182 +39,21 @@ struct TPlan {
   bool NullRecord = false;
 };
 
-struct TBlock {
-  std::unique_ptr<TGuardedBlock> Memory;
-  std::vector<uint8_t> Original;
-  Rect Area{};
-  int16 LoPlane = 0, HiPlane = 0;
-  int32 Stride = 0;
-  size_t RowLength = 0;
-};
-
-class TFuzzHost;
-TFuzzHost* gHost = nullptr;
-OSErr AdvanceCallback();
-
-class TFuzzHost {
- public:
-  TFuzzHost(const TPlan& plan, TChoice& choice) : FPlan(plan) {
-    FImage.Allocate(plan.Width, plan.Height, plan.Channels, plan.Depth);
-    for (uint8_t& b : FImage.Data) b = static_cast<uint8_t>(choice.Bits());
-    if (plan.Depth == 32)  // now and then a NaN, an infinity or a huge sample
-      for (size_t i = 0; i + 4 <= FImage.Data.size(); i += 4) {
-        static const uint32_t kSpecial[] = {0x7fc00000u, 0x7f800000u, 0xff800000u, 0x00000001u, 0x7f7fffffu};
-        const float v = static_cast<float>(choice.Int(-100, 1200)) / 1000.0f;
-        if (choice.Chance(0.1))
-          std::memcpy(&FImage.Data[i], &kSpecial[choice.Int(0, 4)], 4);
-        else
-          std::memcpy(&FImage.Data[i], &v, 4);
-      }
-    FRecord.imageSize = {int16(plan.Height), int16(plan.Width)};
-    FRecord.planes = int16(plan.Channels);
-    FRecord.filterRect = plan.FilterRect;
-    FRecord.maxSpace = 256 * 1024 * 1024;
-    FRecord.imageMode = plan.Mode;
-    FRecord.imageHRes = FRecord.imageVRes = 72 << 16;
-    FRecord.wholeSize = FRecord.imageSize;
-    FRecord.platformData = &FPlatformData;
-    FRecord.inLoPlane = FRecord.outLoPlane = plan.LoPlanes;
-    FRecord.inHiPlane = FRecord.outHiPlane = int16(plan.Channels - 1);
-    FRecord.advanceState = plan.NoAdvanceCallback ? nullptr : &AdvanceCallback;
-    FRecord.hostSig = 0x534b4c56;
-    gHost = this;
-  }
-  ~TFuzzHost() { gHost = nullptr; }
-
-  FilterRecord& Record() { return FRecord; }
-  const THostImageFile& Image() const { return FImage; }
-  const std::set<int16>& AdvanceCodes() const { return FAdvanceCodes; }
-  const std::vector<std::string>& Faults() const { return FFaults; }
-  void Fault(const std::string& what) { FFaults.push_back(what); }
-
-  bool InGuardPage(const void* p) const {
-    return (FIn.Memory && FIn.Memory->InGuardPage(p)) || (FOut.Memory && FOut.Memory->InGuardPage(p));
-  }
-
-  OSErr AdvanceState() {
-    const TAdvance behaviour = FPlan.Advance[std::min(FCalls, FPlan.Advance.size() - 1)];
-    ++FCalls;
-    CommitAndRelease();
-    OSErr result = noErr;
-    if (behaviour == TAdvance::ErrorNoBlocks || behaviour == TAdvance::ErrorWithBlocks) {
-      static const OSErr kErrors[] = {memFullErr, userCanceledErr, filterBadParameters, -1, -25};
-      result = kErrors[FCalls % 5];
-      FAdvanceCodes.insert(result);
+THostImageFile RandomImage(const TPlan& plan, TSeededChoice& choice) {
+  THostImageFile image;
+  image.Allocate(plan.Width, plan.Height, plan.Channels, plan.Depth);
+  for (uint8_t& b : image.Data) b = choice.Byte();
+  if (plan.Depth == 32)  // now and then a NaN, an infinity or a huge sample
+    for (size_t i = 0; i + 4 <= image.Data.size(); i += 4) {
+      static const uint32_t kSpecial[] = {0x7fc00000u, 0x7f800000u, 0xff800000u, 0x00000001u, 0x7f7fffffu};
+      const float v = static_cast<float>(choice.Int(-100, 1200)) / 1000.0f;
+      if (choice.Chance(0.1))
+        std::memcpy(&image.Data[i], &kSpecial[choice.Int(0, 4)], 4);
+      else
+        std::memcpy(&image.Data[i], &v, 4);
     }
-    if (behaviour == TAdvance::ErrorNoBlocks || behaviour == TAdvance::NoBlocksNoError) return result;
-    if (!Empty(FRecord.inRect)) {
-      if (MakeBlock(FRecord.inRect, FRecord.inLoPlane, FRecord.inHiPlane, FPlan.Strides.InExtra, FIn)) {
-        FRecord.inData = FIn.Memory->Data();
-        FRecord.inRowBytes = FIn.Stride;
-      } else if (result == noErr) {
-        result = filterBadParameters;
-      }
-    }
-    if (!Empty(FRecord.outRect)) {
-      if (MakeBlock(FRecord.outRect, FRecord.outLoPlane, FRecord.outHiPlane, FPlan.Strides.OutExtra, FOut)) {
-        FRecord.outData = FOut.Memory->Data();
-        FRecord.outRowBytes = FOut.Stride;
-      } else if (result == noErr) {
-        result = filterBadParameters;
-      }
-    }
-    FAdvanceCodes.insert(result);
-    return result;
-  }
-
-  // As a host does at the next advanceState or when the filter ends: checks the blocks,
-  // copies the output block into the image and takes both blocks back.
-  void CommitAndRelease() {
-    if (FIn.Memory) {
-      if (!FIn.Memory->GuardsIntact()) Fault("wrote beside the input block");
-      if (std::memcmp(FIn.Memory->Data(), FIn.Original.data(), FIn.Original.size()) != 0)
-        Fault("wrote into the input block");
-    }
-    if (FOut.Memory) {
-      if (!FOut.Memory->GuardsIntact()) Fault("wrote beside the output block");
-      const uint8_t* bytes = FOut.Memory->Data();
-      const int width = FOut.Area.right - FOut.Area.left, height = FOut.Area.bottom - FOut.Area.top;
-      if (FOut.Stride < int32(FOut.RowLength)) {
-        // Rows that overlap or run backwards: such a block may only be refused.
-        if (std::memcmp(bytes, FOut.Original.data(), FOut.Original.size()) != 0)
-          Fault("wrote into an output block whose stride is shorter than a row");
-      } else {
-        for (int y = 0; y < height; ++y)
-          for (size_t i = FOut.RowLength; i < size_t(FOut.Stride) && size_t(y) * FOut.Stride + i < FOut.Original.size(); ++i)
-            if (bytes[size_t(y) * FOut.Stride + i] != FOut.Original[size_t(y) * FOut.Stride + i]) {
-              Fault("wrote into the output block's row padding");
-              y = height;
-              break;
-            }
-        const int planes = FOut.HiPlane - FOut.LoPlane + 1;
-        const size_t sampleBytes = size_t(FImage.SampleBytes());
-        for (int y = 0; y < height; ++y)
-          for (int x = 0; x < width; ++x)
-            std::memcpy(FImage.Data.data() + size_t(FOut.Area.top + y) * FImage.RowBytes() +
-                            (size_t(FOut.Area.left + x) * FImage.Channels + FOut.LoPlane) * sampleBytes,
-                        bytes + size_t(y) * FOut.Stride + size_t(x) * planes * sampleBytes, planes * sampleBytes);
-      }
-    }
-    FIn = TBlock();
-    FOut = TBlock();
-    FRecord.inData = FRecord.outData = nullptr;
-    FRecord.inRowBytes = FRecord.outRowBytes = 0;
-  }
-
- private:
-  static bool Empty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
-
-  // The area's planes lo..hi, interleaved, rows extra bytes longer (or shorter) than the
-  // samples; the block is exactly as long as its last row's end, so nothing after it is
-  // the plug-in's. Refused for an area or planes the image does not have.
-  bool MakeBlock(const Rect& area, int16 lo, int16 hi, int extra, TBlock& block) {
-    if (area.top < 0 || area.left < 0 || area.bottom > FImage.Height || area.right > FImage.Width || lo < 0 ||
-        hi < lo || hi >= FImage.Channels)
-      return false;
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    const int planes = hi - lo + 1;
-    const size_t sampleBytes = size_t(FImage.SampleBytes());
-    block.Area = area;
-    block.LoPlane = lo;
-    block.HiPlane = hi;
-    block.RowLength = size_t(width) * planes * sampleBytes;
-    block.Stride = int32(block.RowLength) + extra;
-    // A stride short of a row: the block holds the rows as a host with that stride would
-    // have laid them out, so a plug-in that accepts it reads past the end.
-    const int64_t last = block.Stride >= 0 ? int64_t(height - 1) * block.Stride : 0;
-    const size_t size = size_t(last) + block.RowLength;
-    block.Memory.reset(new TGuardedBlock(size, gAtEnd));
-    uint8_t* bytes = block.Memory->Data();
-    std::memset(bytes, kGuardByte, size);
-    if (block.Stride >= int32(block.RowLength))
-      for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-          std::memcpy(bytes + size_t(y) * block.Stride + size_t(x) * planes * sampleBytes,
-                      FImage.Data.data() + size_t(area.top + y) * FImage.RowBytes() +
-                          (size_t(area.left + x) * FImage.Channels + lo) * sampleBytes,
-                      planes * sampleBytes);
-    block.Original.assign(bytes, bytes + size);
-    return true;
-  }
-
- public:
-  static bool gAtEnd;
-
- private:
-  TPlan FPlan;
-  THostImageFile FImage;
-  FilterRecord FRecord{};
-  PlatformData FPlatformData{};
-  TBlock FIn, FOut;
-  size_t FCalls = 0;
-  std::set<int16> FAdvanceCodes;
-  std::vector<std::string> FFaults;
-};
-
-bool TFuzzHost::gAtEnd = true;
-
-OSErr AdvanceCallback() { return gHost ? gHost->AdvanceState() : filterBadParameters; }
+  return image;
+}
 
 // ---- Records ----------------------------------------------------------------------------
 
@@ -300,7 +62,7 @@ struct TModeShape {
   int Channels, Depth;
 };
 
-TPlan RandomPlan(TChoice& r) {
+TPlan RandomPlan(TSeededChoice& r) {
   static const TModeShape kAccepted[] = {{plugInModeGrayScale, 1, 8}, {plugInModeRGBColor, 3, 8},
                                          {plugInModeGray16, 1, 16},   {plugInModeRGB48, 3, 16},
                                          {plugInModeRGB96, 3, 32},    {plugInModeGray32, 1, 32}};
@@ -341,9 +103,9 @@ TPlan RandomPlan(TChoice& r) {
   const int calls = r.Int(1, 3);
   for (int i = 0; i < calls; ++i) {
     const int k = r.Int(0, 9);
-    plan.Advance.push_back(k < 6 ? TAdvance::Blocks
-                                 : k == 6 ? TAdvance::ErrorNoBlocks
-                                          : k == 7 ? TAdvance::NoBlocksNoError : TAdvance::ErrorWithBlocks);
+    plan.Advance.push_back(k < 6 ? TAdvanceFault::None
+                                 : k == 6 ? TAdvanceFault::Error
+                                          : k == 7 ? TAdvanceFault::Null : TAdvanceFault::ErrorWithBlocks);
   }
   plan.NoAdvanceCallback = r.Chance(0.03);
   plan.RealOrder = r.Chance(0.7);
@@ -367,7 +129,7 @@ std::string Describe(const TPlan& plan) {
                      std::to_string(plan.LoPlanes) + ", row extra in " + std::to_string(plan.Strides.InExtra) +
                      " out " + std::to_string(plan.Strides.OutExtra) + ", advanceState";
   if (plan.NoAdvanceCallback) text += " absent";
-  for (TAdvance a : plan.Advance) text += std::string(" ") + kAdvance[int(a)];
+  for (TAdvanceFault a : plan.Advance) text += std::string(" ") + kAdvance[int(a)];
   text += ", selectors";
   if (plan.RealOrder) text += " in order";
   for (int16 s : plan.Selectors) text += " " + std::to_string(s);
@@ -403,7 +165,8 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD* e = info->ExceptionRecord;
   if (e->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || e->NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
   const void* address = reinterpret_cast<const void*>(e->ExceptionInformation[1]);
-  if (gHost == nullptr || !gHost->InGuardPage(address)) return EXCEPTION_CONTINUE_SEARCH;
+  const TFilterHost* host = TFilterHost::Active();
+  if (host == nullptr || !host->InGuardPage(address)) return EXCEPTION_CONTINUE_SEARCH;
   std::printf("record %ld: %s outside a block at %p\n", gRecord.load(),
               e->ExceptionInformation[0] ? "write" : "read", address);
   PrintReplay(gRecord.load());
@@ -432,8 +195,9 @@ class TRecordTimer {
   void Watch() {
     while (!FStop) {
       Sleep(200);
-      if (GetTickCount64() - FStarted > kRecordTimeoutMs) {
-        std::printf("record %ld: did not finish within %u s\n", gRecord.load(), kRecordTimeoutMs / 1000);
+      if (GetTickCount64() - FStarted > ScaledWaitMs(kRecordTimeoutMs)) {
+        std::printf("record %ld: did not finish within %u s\n", gRecord.load(),
+                    ScaledWaitMs(kRecordTimeoutMs) / 1000);
         PrintReplay(gRecord.load());
         ExitProcess(4);
       }
@@ -446,9 +210,9 @@ class TRecordTimer {
 
 // ---- Running a record -------------------------------------------------------------------
 
-bool KnownResult(int16 code, const std::set<int16>& advanceCodes) {
+bool KnownResult(int16 code, const TFilterHost& host) {
   return code == noErr || code == memFullErr || code == userCanceledErr || code == filterBadParameters ||
-         code == filterBadMode || advanceCodes.count(code) != 0;
+         code == filterBadMode || host.AdvanceStateGave(code);
 }
 
 struct TSummary {
@@ -456,57 +220,56 @@ struct TSummary {
   std::map<int16, long> StartResults;
 };
 
-bool AnyRectNonEmpty(const FilterRecord& r) {
-  auto nonEmpty = [](const Rect& x) { return x.right > x.left && x.bottom > x.top; };
-  return nonEmpty(r.inRect) || nonEmpty(r.outRect) || nonEmpty(r.maskRect);
-}
-
-std::vector<std::string> RunRecord(TPluginModule& plugin, const TPlan& plan, TChoice& choice, TSummary& summary,
-                                   TDialogAnswerer& answerer) {
-  TFuzzHost::gAtEnd = choice.Chance(0.5);
-  TFuzzHost host(plan, choice);
+std::vector<std::string> RunRecord(TPluginModule& plugin, const TPlan& plan, TSeededChoice& choice,
+                                   TSummary& summary, TDialogAnswerer& answerer) {
+  const bool againstEnd = choice.Chance(0.5);
+  TFilterHost host(RandomImage(plan, choice), plan.Mode);
+  FilterRecord& record = host.Record();
+  record.imageMode = plan.Mode;  // also the modes the host would not derive, -1 among them
+  record.filterRect = plan.FilterRect;
+  record.inLoPlane = record.outLoPlane = plan.LoPlanes;
+  if (plan.NoAdvanceCallback) record.advanceState = nullptr;
+  host.SetBlockLayout({plan.Strides.InExtra, plan.Strides.OutExtra, againstEnd});
+  host.SetAdvanceAnswers([&plan](int call) {
+    static const OSErr kErrors[] = {memFullErr, userCanceledErr, filterBadParameters, -1, -25};
+    return TAdvanceAnswer{plan.Advance[std::min(size_t(call - 1), plan.Advance.size() - 1)], kErrors[call % 5]};
+  });
   answerer.SetAnswer(plan.Answer);
   const long dialogsBefore = answerer.Dialogs();
-  auto call = [&](int16 selector) {
-    THostImageFile before;
+
+  std::vector<std::string> faults;
+  THostImageFile before;
+  TRunOptions options;
+  options.MaxContinues = 50;
+  options.NullRecord = plan.NullRecord;
+  options.BeforeCall = [&](int16 selector) {
     if (selector == filterSelectorStart) before = host.Image();
-    const int16 result = plugin.Call(selector, plan.NullRecord ? nullptr : &host.Record());
+  };
+  options.AfterCall = [&](int16 selector, int16 result) {
     if (result == kUntouchedResult)
-      host.Fault("selector " + std::to_string(selector) + " left the result unwritten");
-    else if (!KnownResult(result, host.AdvanceCodes()))
-      host.Fault("selector " + std::to_string(selector) + " gave the unknown result " + std::to_string(result));
+      faults.push_back("selector " + std::to_string(selector) + " left the result unwritten");
+    else if (!KnownResult(result, host))
+      faults.push_back("selector " + std::to_string(selector) + " gave the unknown result " + std::to_string(result));
     if (selector == filterSelectorStart) {
       ++summary.StartResults[result];
       if (result != noErr) {
         // The filter did not succeed: whatever it left in the output block must be the image.
-        host.CommitAndRelease();
-        if (host.Image().Data != before.Data) host.Fault("start gave " + std::to_string(result) + " but changed the image");
+        host.CheckAndCommit();
+        if (host.Image().Data != before.Data) faults.push_back("start gave " + std::to_string(result) + " but changed the image");
       }
     }
-    return result;
+    // A host may call advanceState between selectors of its own accord.
+    if (!plan.RealOrder && choice.Chance(0.3)) host.AdvanceState();
   };
   if (plan.RealOrder) {
-    bool ok = call(filterSelectorParameters) == noErr && call(filterSelectorPrepare) == noErr &&
-              call(filterSelectorStart) == noErr;
-    for (int i = 0; ok && AnyRectNonEmpty(host.Record()) && i < 50; ++i) {
-      host.AdvanceState();
-      ok = call(filterSelectorContinue) == noErr;
-    }
-    if (ok) {
-      if (AnyRectNonEmpty(host.Record())) host.Fault("continue left a rectangle non-empty");
-      host.AdvanceState();
-      call(filterSelectorFinish);
-    }
+    if (RunFilter(plugin, host, options).ContinuesExhausted) faults.push_back("continue left a rectangle non-empty");
   } else {
-    for (int16 selector : plan.Selectors) {
-      call(selector);
-      if (choice.Chance(0.3)) host.AdvanceState();
-    }
+    RunSelectors(plugin, host, plan.Selectors, options);
   }
-  host.CommitAndRelease();
+  host.CheckAndCommit();
   summary.Dialogs += answerer.Dialogs() - dialogsBefore;
-  if (!answerer.WaitIdle()) host.Fault("a window stayed open after the plug-in returned");
-  std::vector<std::string> faults = host.Faults();
+  if (!answerer.WaitIdle()) faults.push_back("a window stayed open after the plug-in returned");
+  faults.insert(faults.end(), host.Faults().begin(), host.Faults().end());
   for (const std::string& error : answerer.TakeErrors()) faults.push_back("dialog: " + error);
   return faults;
 }
@@ -526,7 +289,7 @@ int RunFuzzRecords(TPluginModule& plugin, const TFuzzOptions& options) {
   for (long k = options.First; k < options.First + options.Records; ++k) {
     gRecord = k;
     timer.Restart();
-    TChoice choice(RecordSeed(options.Seed, k));
+    TSeededChoice choice(options.Seed, k);
     const TPlan plan = RandomPlan(choice);
     if (options.Trace) {
       std::printf("record %ld: %s [windows %d, gdi %lu, user %lu]\n", k, Describe(plan).c_str(), CountWindows(),

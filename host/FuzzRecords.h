@@ -5,8 +5,9 @@
 // beyond the image), the low planes, the row strides of the blocks (padded, unequal, shorter
 // than a row, negative), how advanceState behaves on each call (blocks, an error with or
 // without blocks, no blocks and no error, no callback at all) and the selectors (the order
-// real hosts use, or a random sequence with repeats and unknown values). Every block lies
-// against an inaccessible page and between guard bytes.
+// real hosts use, or a random sequence with repeats and unknown values). Each record runs
+// through the host of a plain run (TFilterHost), whose blocks lie against an inaccessible page
+// and between guard bytes.
 //
 // A record fails when the process would crash, a result code is not one the host interface
 // knows (or the code advanceState gave), a block's guard bytes, padding or input samples

@@ -1,13 +1,17 @@
 // skelvane-host: a small but real host of the filter interface, as a console program.
+#include "AllocationLimit.h"
 #include "DisplayStretch.h"
 #include "FilterHost.h"
 #include "DialogWatchdog.h"
 #include "FuzzRecords.h"
 #include "Script.h"
+#include "WaitFactor.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <sstream>
 
 namespace
@@ -38,7 +42,18 @@ const char kUsage[] =
     "  --fuzz-records N   call the plug-in with N randomised filter records instead of a run,\n"
     "                     answering its dialogs; --fuzz-first K starts at record K and\n"
     "                     --seed S picks the records, --fuzz-trace prints each before it\n"
-    "                     runs (see host/FuzzRecords.h)\n";
+    "                     runs (see host/FuzzRecords.h)\n"
+    "  --fail-alloc N     the host's own allocations of N bytes or more fail, as when memory\n"
+    "                     runs out (the plug-in's are not affected)\n"
+    "exit status:\n"
+    "  0  the run was made, whatever the plug-in answered\n"
+    "  1  a file, the plug-in or the script failed (--fuzz-records: a record failed)\n"
+    "  2  a bad command line\n"
+    "  4  not enough memory to read, hold or write the image; the message says which\n";
+
+// Memory running out for a whole image ends the host with this status and a message; 3 is
+// what the runtime's abort gives, without a word.
+constexpr int kExitNoMemory = 4;
 
 struct TOptions
 {
@@ -54,6 +69,7 @@ struct TOptions
   bool About = false;
   bool Check = true;
   TCallStyle CallStyle;
+  int FailAllocFrom = 0;
   bool Fuzz = false;
   TFuzzOptions FuzzOptions;
 };
@@ -151,6 +167,8 @@ bool ParseOptions(int argc, char** argv, TOptions& options, std::string& error)
       options.FuzzOptions.First = first;
     }
     else if (name == "--fuzz-trace") options.FuzzOptions.Trace = true;
+    else if (name == "--fail-alloc")
+      ok = value(text) && ParseInt(text, options.FailAllocFrom) && options.FailAllocFrom > 0;
     else if (name == "--seed")
     {
       ok = value(text) && !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -245,7 +263,7 @@ public:
     if (!FRunner)
       return true;
     FWatchdog->Disarm();
-    if (!FRunner->Wait(kScriptTimeoutMs))
+    if (!FRunner->Wait(ScaledWaitMs(kScriptEndTimeoutMs)))
     {
       error = "script did not finish";
       return false;
@@ -259,7 +277,9 @@ public:
   }
 
 private:
-  static constexpr unsigned kScriptTimeoutMs = 30000;
+  // How long the script may run on once the filter call has returned: what is left of it
+  // follows a dialog that has closed.
+  static constexpr unsigned kScriptEndTimeoutMs = 30000;
   std::unique_ptr<TScriptRunner> FRunner;
   std::unique_ptr<TDialogWatchdog> FWatchdog;
 };
@@ -270,9 +290,14 @@ int Fail(const std::string& message)
   return 1;
 }
 
-} // namespace
+std::string ShapeText(const THostImageFile& image)
+{
+  return std::to_string(image.Width) + " x " + std::to_string(image.Height) +
+         (image.Channels == 3 ? " RGB" : " gray") + ", " + std::to_string(image.Depth) + "-bit";
+}
 
-int main(int argc, char** argv)
+// The run; step says what it is doing whenever it may need memory for a whole image.
+int Run(int argc, char** argv, std::string& step)
 {
   TOptions options;
   std::string error;
@@ -281,6 +306,7 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "skelvane-host: %s\n%s", error.c_str(), kUsage);
     return 2;
   }
+  SetAllocationLimit(std::size_t(options.FailAllocFrom));
 
   TPluginInfo info;
   if (options.Check && !CheckPluginFile(options.Plugin, info, error))
@@ -291,10 +317,12 @@ int main(int argc, char** argv)
                 info.FileVersion.c_str());
 
   THostImageFile image;
+  step = "read " + options.In;
   if (!options.In.empty() && !ReadImageFile(options.In, image, &error))
     return Fail(options.In + ": " + error);
   if (options.In.empty())
     image.Allocate(1, 1, 1, 8);
+  step = "run the plug-in";
   const int16 mode = ModeFromOption(options.Mode, image);
   if (mode < 0)
     return Fail("no image mode for --mode " + options.Mode);
@@ -309,7 +337,10 @@ int main(int argc, char** argv)
   if (options.Fuzz)
     return RunFuzzRecords(plugin, options.FuzzOptions);
 
+  // The host keeps the image as it was, for a cancel and for the comparison picture.
+  step = "copy the image (" + ShapeText(image) + ") for the plug-in";
   TFilterHost host(image, mode);
+  step = "run the plug-in";
   host.SetPadding(options.Pad, options.OutPad);
   host.SetAdvanceFault(options.Fault);
   host.SetEventLog(options.Events);
@@ -358,14 +389,34 @@ int main(int argc, char** argv)
     if (!out)
       return Fail("cannot write " + options.Report);
   }
+  step = "write " + options.Out + " (" + ShapeText(result) + ")";
   if (!options.Out.empty() && !WriteImageFile(options.Out, result, &error))
     return Fail(options.Out + ": " + error);
   // Only a result worth judging is compared; after a cancel or a failure the picture would
   // show the input twice.
+  step = "write " + options.Compare + " (two images of " + ShapeText(image) + ")";
   if (!options.Compare.empty() && applied &&
       !WriteImageFile(options.Compare, CompareSideBySide(image, result), &error))
     return Fail(options.Compare + ": " + error);
   if (!scriptOk)
     return Fail(error);
   return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  // A large image can exhaust a 32-bit host's address space while it is read, copied or
+  // written: that ends the run with a message, not with the runtime's abort.
+  std::string step = "start";
+  try
+  {
+    return Run(argc, argv, step);
+  }
+  catch (const std::bad_alloc&)
+  {
+    std::fprintf(stderr, "skelvane-host: not enough memory to %s\n", step.c_str());
+    return kExitNoMemory;
+  }
 }

@@ -151,6 +151,9 @@ bool EncodePnm(const THostImageFile& image, std::vector<uint8_t>& bytes, std::st
   const std::string head = std::string(image.Channels == 3 ? "P6" : "P5") + "\n" +
                            std::to_string(image.Width) + " " + std::to_string(image.Height) +
                            "\n" + (image.Depth == 8 ? "255" : "65535") + "\n";
+  // Room for the whole file at once: growing by doubling would need up to three times the
+  // samples' size at one moment, more than a 32-bit host may have for a large frame.
+  bytes.reserve(head.size() + image.Data.size());
   bytes.assign(head.begin(), head.end());
   if (image.Depth == 8) {
     bytes.insert(bytes.end(), image.Data.begin(), image.Data.end());
@@ -201,6 +204,7 @@ bool EncodePfm(const THostImageFile& image, std::vector<uint8_t>& bytes, std::st
   const std::string head = std::string(image.Channels == 3 ? "PF" : "Pf") + "\n" +
                            std::to_string(image.Width) + " " + std::to_string(image.Height) +
                            "\n-1.0\n";
+  bytes.reserve(head.size() + image.Data.size());  // at once, as for PGM/PPM
   bytes.assign(head.begin(), head.end());
   const size_t rowBytes = image.RowBytes();
   for (int y = image.Height - 1; y >= 0; --y) {
@@ -370,6 +374,8 @@ bool EncodeFits(const THostImageFile& image, std::vector<uint8_t>& bytes, std::s
   }
   PutFitsCard(bytes, "END", "");
   bytes.resize((bytes.size() + kFitsBlock - 1) / kFitsBlock * kFitsBlock, ' ');
+  // The header and the samples in whole blocks, room made at once as for PGM/PPM.
+  bytes.reserve(bytes.size() + (image.Data.size() + kFitsBlock - 1) / kFitsBlock * kFitsBlock);
 
   for (int c = 0; c < image.Channels; ++c) {
     for (int fy = 0; fy < image.Height; ++fy) {

@@ -40,7 +40,8 @@ bool DecodeImage(const std::vector<uint8_t>& bytes, TImageFormat format, THostIm
 bool EncodeImage(const THostImageFile& image, TImageFormat format, std::vector<uint8_t>& bytes,
                  std::string* error = nullptr);
 
-// The same through files, the format chosen by the path's extension.
+// The same through files, the format chosen by the path's extension. These, and Allocate, let
+// std::bad_alloc through when memory runs out: the caller says what was being done.
 bool ReadImageFile(const std::string& path, THostImageFile& image, std::string* error = nullptr);
 bool WriteImageFile(const std::string& path, const THostImageFile& image,
                     std::string* error = nullptr);

@@ -5,11 +5,13 @@
 // backslash). A '#' where a word would begin starts a comment that runs to the end of the line.
 // NAME is a control's Name (see platform/ControlName.h), looked up among all descendants of
 // the current window. Times are in milliseconds; a bracketed [ms] is an optional timeout that
-// defaults to 10000. Coordinates are in the control's client area, in pixels.
+// defaults to 10000. Every timeout (not the times of sleep and hold) is multiplied by the wait
+// factor of WaitFactor.h. Coordinates are in the control's client area, in pixels.
 //
 //   window "Caption" [ms]   wait for a visible top-level window of this process whose caption
-//                           is the text (preferred) or starts with it; it becomes the current
-//                           window that all later commands work in
+//                           is the text (preferred) or starts with it, and until its thread
+//                           takes input; it becomes the current window that all later commands
+//                           work in
 //   click NAME              push button, check box, radio button: BM_CLICK; any other control:
 //                           left button down and up at its centre
 //   click-at NAME x y       left button down and up at (x, y)

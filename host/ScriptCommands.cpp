@@ -2,6 +2,7 @@
 
 #include "platform/ControlName.h"
 #include "Screenshot.h"
+#include "WaitFactor.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -153,7 +154,7 @@ void TScriptSession::SetCheckBox(HWND control, const std::string& value) {
   const LRESULT wanted = value == "1" ? BST_CHECKED : BST_UNCHECKED;
   if (Send(control, BM_GETCHECK, 0, 0) == wanted) return;
   Click(control);
-  if (!WaitFor(1000, [&] { return Send(control, BM_GETCHECK, 0, 0) == wanted; })) {
+  if (!WaitFor(ScaledWaitMs(1000), [&] { return Send(control, BM_GETCHECK, 0, 0) == wanted; })) {
     throw TScriptError("the check box did not change when clicked");
   }
 }
@@ -249,7 +250,7 @@ void TScriptSession::Screenshot(const std::string& file) {
   HWND window = CurrentWindow();
   Sync(window);
   // The window paints only once its thread has nothing else to do.
-  WaitFor(kPaintSettleMs, [&] { return !NeedsPaint(window); });
+  WaitFor(ScaledWaitMs(kPaintSettleMs), [&] { return !NeedsPaint(window); });
   std::filesystem::path path = std::filesystem::u8path(file);
   if (path.is_relative() && !FArtifactDir.empty()) {
     const std::filesystem::path directory = std::filesystem::u8path(FArtifactDir);

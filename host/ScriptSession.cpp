@@ -1,6 +1,7 @@
 #include "ScriptSession.h"
 
 #include "platform/ControlName.h"
+#include "WaitFactor.h"
 
 #include <algorithm>
 
@@ -98,8 +99,8 @@ void TScriptSession::Execute(const TCommand& command) {
 const std::string& TScriptSession::Word(size_t index) const { return FCommand->Words[index]; }
 long TScriptSession::Integer(size_t index) const { return ToInteger(FCommand->Words[index]); }
 unsigned TScriptSession::Timeout(size_t index) const {
-  if (index >= FCommand->Words.size()) return kDefaultWaitMs;
-  return static_cast<unsigned>(std::max(0L, Integer(index)));
+  if (index >= FCommand->Words.size()) return ScaledWaitMs(kDefaultWaitMs);
+  return ScaledWaitMs(static_cast<unsigned>(std::max(0L, Integer(index))));
 }
 
 HWND TScriptSession::CurrentWindow() const {
@@ -129,8 +130,9 @@ HWND TScriptSession::InputControl(const std::string& name) const {
 
 LRESULT TScriptSession::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs, &result)) {
-    throw TScriptError("the window did not answer within " + std::to_string(kSendTimeoutMs) + " ms");
+  const unsigned timeoutMs = ScaledWaitMs(kSendTimeoutMs);
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result)) {
+    throw TScriptError("the window did not answer within " + std::to_string(timeoutMs) + " ms");
   }
   return static_cast<LRESULT>(result);
 }

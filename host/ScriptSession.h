@@ -12,7 +12,8 @@
 
 #include "ScriptParser.h"
 
-// How long a message sent to the dialog's thread may take before the thread counts as hung.
+// How long a message sent to the dialog's thread may take before the thread counts as hung,
+// before the wait factor.
 constexpr unsigned kSendTimeoutMs = 10000;
 
 // Window texts as UTF-8 and back.

@@ -2,6 +2,7 @@
 
 #include "platform/ControlName.h"
 #include "QueueMarker.h"
+#include "WaitFactor.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,7 +64,7 @@ void TScriptSession::Sync(HWND window) {
   if (FPosted == 0) return;
   FPosted = 0;
   TQueueMarker marker(window);
-  marker.Wait(kSendTimeoutMs);
+  marker.Wait(ScaledWaitMs(kSendTimeoutMs));
 }
 
 void TScriptSession::FindWindowByCaption(const std::string& caption, unsigned timeoutMs) {
@@ -86,6 +87,10 @@ void TScriptSession::FindWindowByCaption(const std::string& caption, unsigned ti
   if (!ok) {
     throw TScriptError("no window " + Quoted(caption) + " appeared within " + std::to_string(timeoutMs) + " ms");
   }
+  // A window shows before its thread has finished opening it (a modal loop puts the focus on
+  // its first control after showing): the script goes on once that thread takes input.
+  TQueueMarker marker(found);
+  marker.Wait(timeoutMs);
   FWindow = found;
   FCaption = CaptionOf(found);
 }

@@ -1,6 +1,6 @@
 #include "lucyrichardson/LucyRichardsonForm.h"
 
-#include "lucyrichardson/LucyRichardsonThread.h"
+#include "lucyrichardson/LucyRichardsonThread_win.h"
 
 namespace {
 

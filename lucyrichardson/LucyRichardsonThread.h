@@ -1,4 +1,4 @@
-// Lucy-Richardson deconvolution: the iteration over planes and the worker thread that runs it.
+// The Lucy-Richardson iteration over planes; its worker thread is in LucyRichardsonThread_win.h.
 #pragma once
 
 #include <functional>
@@ -20,8 +20,3 @@ class TDataContainer;
 bool Deconvolve(TDataContainer& O, TDataContainer& P, int Iterations, bool Aggressive,
                 const std::function<bool()>& StopRequested,
                 const std::function<void()>& Progress);
-
-// The worker thread that runs it, in the Windows trees.
-#ifdef _WIN32
-#include "lucyrichardson/LucyRichardsonThread_win.h"
-#endif

@@ -1,6 +1,6 @@
 #include "maxent/MaxEntForm.h"
 
-#include "maxent/MaxEntThread.h"
+#include "maxent/MaxEntThread_win.h"
 
 namespace {
 

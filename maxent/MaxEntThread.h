@@ -1,4 +1,4 @@
-// Maximum-entropy deconvolution: the iteration over planes and the worker thread that runs it.
+// The maximum-entropy iteration over planes; its worker thread is in MaxEntThread_win.h.
 #pragma once
 
 #include <functional>
@@ -28,8 +28,3 @@ constexpr float kMaxEntZeroSample = 1.0f / 1048576.0f;
 bool MaximumEntropyDeconvolve(TDataContainer& Image, TDataContainer& PSF, int Iterations,
                               const std::function<bool()>& StopRequested,
                               const std::function<void()>& Progress);
-
-// The worker thread that runs it, in the Windows trees.
-#ifdef _WIN32
-#include "maxent/MaxEntThread_win.h"
-#endif

@@ -416,6 +416,12 @@ HWND TWinControl::LastFocusableChild() const {
   return last;
 }
 
+int TWinControl::NextControlId() {
+  TWinControl* root = this;
+  while (root->Parent() != nullptr) root = root->Parent();
+  return root->FNextId++;
+}
+
 TControl* TWinControl::FindControl(const std::string& name) const {
   for (const auto& control : FControls) {
     if (control->Name() == name) return control.get();

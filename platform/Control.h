@@ -238,9 +238,10 @@ class TWinControl : public TControl {
   const std::vector<std::unique_ptr<TControl>>& Controls() const { return FControls; }
   // The descendant control with the given Name, or nullptr.
   TControl* FindControl(const std::string& name) const;
-  // A new id for a child window; above IDOK/IDCANCEL, which the dialog manager sends for
-  // Enter and Escape.
-  int NextControlId() { return FNextId++; }
+  // A new id for a child window, unique among all the windows of the form (the dialog manager
+  // finds the default button by its id anywhere in the form, not only among its siblings);
+  // above IDOK/IDCANCEL, which the dialog manager sends for Enter and Escape.
+  int NextControlId();
 
  protected:
   TWinControl(TWinControl* parent, const char* name);
@@ -258,5 +259,5 @@ class TWinControl : public TControl {
   HWND LastFocusableChild() const;
 
   std::vector<std::unique_ptr<TControl>> FControls;
-  int FNextId = 100;
+  int FNextId = 100;  // used by the top-level control only
 };

@@ -29,6 +29,17 @@ void TCustomEdit::SetText(const std::string& text) {
   FSettingText = false;
   // Raised here rather than from the control's notification, which multi-line edit
   // controls do not send for a text set by the program.
+  RaiseChange(false);
+}
+
+void TCustomEdit::RaiseChange(bool byUser) {
+  // Restored however the handler ends: a change nested in another keeps the outer one's origin.
+  struct TRestore {
+    bool& Flag;
+    bool Outer;
+    ~TRestore() { Flag = Outer; }
+  } restore{FChangingByUser, FChangingByUser};
+  FChangingByUser = byUser;
   Change();
 }
 
@@ -149,7 +160,7 @@ LRESULT TCustomEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 bool TCustomEdit::Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == WM_COMMAND && HIWORD(wParam) == EN_CHANGE) {
-    if (!FSettingText) Change();
+    if (!FSettingText) RaiseChange(true);
     result = 0;
     return true;
   }

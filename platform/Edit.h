@@ -35,6 +35,9 @@ class TCustomEdit : public TWinControl {
   void SetAutoSelect(bool autoSelect) { FAutoSelect = autoSelect; }
 
   bool Focused() const { return Handle() != nullptr && GetFocus() == Handle(); }
+  // True while OnChange reports an edit the user made (typing, cut, paste, undo); false while
+  // it reports a text the program set, also when that happens inside the user's change.
+  bool ChangingByUser() const { return FChangingByUser; }
 
   // Raised whenever the text changes, by the user or by the code.
   std::function<void()> OnChange;
@@ -67,10 +70,14 @@ class TCustomEdit : public TWinControl {
   bool Reflect(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
+  // Raises Change with ChangingByUser() telling who changed the text.
+  void RaiseChange(bool byUser);
+
   bool FReadOnly = false;
   int FMaxLength = 0;
   bool FAutoSelect = true;
   bool FLeftButtonDown = false;
   // While SetText replaces the text, the control's own change notification is ignored.
   bool FSettingText = false;
+  bool FChangingByUser = false;
 };

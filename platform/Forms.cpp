@@ -186,9 +186,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       Close();
       return 0;
     case DM_GETDEFID: {
-      // Enter presses the focused push button, else the default button.
+      // Enter presses the focused push button, wherever it lies in the form, else the
+      // default button. The dialog manager finds the button by this id among all the form's
+      // windows, which is why ids are unique in the whole form.
       HWND focus = GetFocus();
-      if (focus != nullptr && GetParent(focus) == Handle() &&
+      if (focus != nullptr && IsChild(Handle(), focus) &&
           dynamic_cast<TButton*>(FromHandle(focus)) != nullptr)
         return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
       if (TButton* button = FindButton(true))

@@ -17,10 +17,11 @@ struct TStatisticsImage {
   bool IsGray = false;
 };
 
-// The figures of one channel. Sum, Mean and StdDev count 1/10000 of a sample unit, SumSq
-// 1/10000 of a squared sample unit; StdDev is the population deviation (divisor N).
-// Valid is false when a figure left the signed 64-bit range, which every infinite or NaN
-// sample causes; the other figures then mean nothing.
+// The figures of one channel, over its finite samples: a NaN or an infinity (a blank of a
+// 32-bit frame) is left out. Sum, Mean and StdDev count 1/10000 of a sample unit, SumSq
+// 1/10000 of a squared sample unit; StdDev is the population deviation (divisor N, the number
+// of finite samples). Valid is false, and the other figures 0, for a channel without a finite
+// sample or one where a figure left the signed 64-bit range.
 struct TChannelFigures {
   bool Valid = false;
   double Minimum = 0.0;
@@ -50,12 +51,14 @@ struct TStatisticsTable {
 // Figures of every channel (three for RGB, one for gray) from two sweeps over the image, rows
 // outer and columns inner. Every store into a 64-bit figure rounds a double to the nearest
 // integer, ties to even:
-//   Sum := round(Sum + v * 10000) per sample; Minimum and Maximum are the extreme samples;
+//   Sum := round(Sum + v * 10000) per finite sample; Minimum and Maximum are the extreme
+//   finite samples;
 //   Mean := round(Sum / N);
-//   d := (v * 10000 - Mean) / 10000, SumSq := round(SumSq + d * d * 10000) per sample;
+//   d := (v * 10000 - Mean) / 10000, SumSq := round(SumSq + d * d * 10000) per finite sample;
 //   StdDev := round(sqrt(SumSq / N / 10000) * 10000).
-// N is the exact pixel count. All arithmetic is in double, which fixes the result bits.
-// Empty when the image cannot be measured.
+// N is the exact count of the channel's finite samples (every pixel for 8 and 16 bits). All
+// arithmetic is in double, which fixes the result bits. Empty when the image cannot be
+// measured.
 std::vector<TChannelFigures> ComputeChannelFigures(const TStatisticsImage& Image);
 
 // The list rows and the caption "Statistics - [W x H]". RGB rows show all five figures as

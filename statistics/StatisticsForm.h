@@ -2,10 +2,9 @@
 // logarithmic axis, the export to Microsoft Excel.
 #pragma once
 
-#include "framework/StartHandler.h"  // first: it drops the LoadImage macro of <windows.h>
-
 #include <memory>
 
+#include "framework/StartHandler.h"
 #include "platform/Automation.h"
 #include "platform/Chart.h"
 #include "platform/ComboBox.h"

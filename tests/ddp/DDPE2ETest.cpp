@@ -9,9 +9,7 @@
 
 namespace {
 
-// The first dialog of a program under emulated 32-bit Wine on a busy machine may take longer
-// than the default wait to show.
-const char kOpen[] = "window \"Digital Development Process\" 60000\n";
+const char kOpen[] = "window \"Digital Development Process\"\n";
 
 class DDPModeTest : public testing::TestWithParam<TModeCase> {};
 

@@ -64,6 +64,26 @@ TEST_P(DDPLinkTest, TheTrackBarHoldsTheValueThatCounts) {
   EXPECT_EQ(form.edtMidLevel->Text(), GetParam().Shown);
 }
 
+// Typed key by key, the text stays as typed while the bar follows it; OK applies the bar's
+// value. Leaving the edit keeps a text inside its range and pulls one beyond it in.
+class DDPTypedTest : public testing::TestWithParam<TLinkCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Texts, DDPTypedTest,
+                         testing::Values(TLinkCase{"35.5", 36, "35.5"},
+                                         TLinkCase{"150", 100, "100.00"}));
+
+TEST_P(DDPTypedTest, TheBarFollowsTheTypedText) {
+  const std::string text = GetParam().Text;
+  TOpenDialog dialog(StarFieldBlock(120, 90, true, 8));
+  EXPECT_EQ(ShowModalWithScript(dialog.Form, std::string(kOpen) + "type edtMidLevel " + text +
+                                                  "\nexpect-text edtMidLevel " + text +
+                                                  "\nclick btnOK\nwait-closed 60000\n"),
+            mrOk);
+  EXPECT_EQ(dialog.Form.edtMidLevel->Text(), GetParam().Shown);
+  EXPECT_EQ(dialog.Form.trkMidLevel->Position(), GetParam().Position);
+  EXPECT_EQ(dialog.Output, ReferenceApply(dialog.Input, {3, GetParam().Position, 0}));
+}
+
 TEST(DDPFormTest, EveryChangeRedrawsThePreviewUnlessItIsSwitchedOff) {
   TOpenDialog dialog(StarFieldBlock(300, 420, true, 8));
   // Switched off, the changes are not drawn; switched on again, the current settings are.
@@ -84,6 +104,22 @@ TEST(DDPFormTest, EnterAppliesTheSettingsToTheWholeImage) {
                                                   "key btnOK RETURN\nwait-closed 60000\n"),
             mrOk);
   EXPECT_EQ(dialog.Output, ReferenceApply(dialog.Input, {5, 50, 10}));
+}
+
+class DDPKeyTest : public testing::TestWithParam<TKeyCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Controls, DDPKeyTest,
+                         testing::Values(TKeyCase{"trkMidLevel", "RETURN", mrOk},
+                                         TKeyCase{"cmbEdge", "RETURN", mrOk},
+                                         TKeyCase{"chkPreview", "RETURN", mrOk},
+                                         TKeyCase{"edtBackground", "RETURN", mrNone},
+                                         TKeyCase{"cmbEdge", "ESCAPE", mrCancel}),
+                         KeyCaseName);
+
+TEST_P(DDPKeyTest, PressesTheButtonUnlessTheControlTakesTheKey) {
+  TOpenDialog dialog(StarFieldBlock(40, 30, true, 8));
+  ExpectKeyPresses(dialog.Form, *dialog.Form.btnOK, *dialog.Form.btnCancel,
+                   "Digital Development Process", GetParam());
 }
 
 TEST(DDPFormTest, EscapeCancelsAndTheCloseBoxToo) {

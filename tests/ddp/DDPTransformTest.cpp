@@ -1,7 +1,7 @@
 // Tests of the DDP transform over gray and RGB planes.
 #include "ddp/DDPTransform.h"
 
-#include "framework/Generators.h"
+#include "tests/framework/Generators.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Tests of the fit-to-box nearest-neighbour copies.
 #include "ddp/ScaleToFit.h"
 
-#include "framework/BitHash.h"
-#include "framework/Generators.h"
+#include "tests/framework/BitHash.h"
+#include "tests/framework/Generators.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,16 @@
 # and the result file and the host's report compared byte for byte with those of the win64
 # build on the same input and script. Any difference fails.
 #
-#   compare.sh BUILD    (the 32-bit Wine of cmake/wine32.sh in the environment)
+# Each run must end within its time limit with status 0, which the test host gives only when
+# the plug-in was called and the dialog script ran to its end.
+#
+#   compare.sh BUILD
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "$1" && pwd)
+. "$root/cmake/common.sh"
+wine_tree_env "$build/win32"
 out=$build/deliverables
 rm -rf "$out"
 mkdir -p "$out/frames" "$out/win32" "$out/win64"
@@ -18,8 +23,10 @@ plugins="lucyrichardson/SVLucyRichardson.8bf maxent/SVMaxEnt.8bf ddp/SVDDP.8bf
   statistics/SVStatistics.8bf"
 frames="gray16.fits rgb16.ppm float32.pfm"
 slots=${SKELVANE_WINE_SLOTS:-4}
-eval "$("$root/cmake/wine-pool.sh" start "$out/pool" "$WINEPREFIX" "$slots")"
 trap '"$root/cmake/wine-pool.sh" stop "$out/pool"' EXIT
+trap 'exit 130' INT TERM
+assignment=$("$root/cmake/wine-pool.sh" start "$out/pool" "$WINEPREFIX" "$slots")
+eval "$assignment"
 
 # One line per run: tree plug-in frame [name host-options...]. The last run calls the 32-bit
 # Lucy-Richardson filter as a host built with another compiler may: x87 precision at 53 bits,
@@ -37,21 +44,21 @@ run() { # tree plugin frame [name host-options...]
   local tree=$1 plugin=$2 frame=$3 name=${4:-}
   shift 3; [ $# = 0 ] || shift
   [ -n "$name" ] || name=$(basename "$plugin" .8bf)-$frame
-  if "$root/cmake/wine-run.sh" "$build/$tree/host/skelvane-host.exe" "$@" \
-      --plugin "$build/$tree/$plugin" --in "$out/frames/$frame" \
+  if SKELVANE_WINE_TIMEOUT=300 "$root/cmake/wine-run.sh" "$build/$tree/host/skelvane-host.exe" \
+      "$@" --plugin "$build/$tree/$plugin" --in "$out/frames/$frame" \
       --script "$here/$(dirname "$plugin").script" --artifacts "$out/$tree" \
       --out "$out/$tree/$name" --report "$out/$tree/$name.report" \
       >"$out/$tree/$name.log" 2>&1; then
     echo "ran $tree $name"
   else
-    echo "FAILED $tree $name:"; cat "$out/$tree/$name.log"
+    echo "FAILED $tree $name (status $?):"; cat "$out/$tree/$name.log"
+    return 1
   fi
 }
 export -f run
 export root build out here
-xargs -P "$slots" -L 1 bash -c 'run "$@"' _ <"$runs"
-
 failed=0 compared=0
+xargs -P "$slots" -L 1 bash -c 'run "$@"' _ <"$runs" || failed=1
 for plugin in $plugins; do
   for frame in $frames; do
     name=$(basename "$plugin" .8bf)-$frame

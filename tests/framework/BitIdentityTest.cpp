@@ -3,8 +3,8 @@
 #include "framework/PSF.h"
 #include "framework/Utilities.h"
 
-#include "BitHash.h"
-#include "Generators.h"
+#include "tests/framework/BitHash.h"
+#include "tests/framework/Generators.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "framework/Utilities.h"
 
-#include "Generators.h"
+#include "tests/framework/Generators.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "framework/FFTKernels.h"
 #include "framework/FFTWorkspace.h"
 
-#include "Generators.h"
+#include "tests/framework/Generators.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,7 @@
 #include "DeconvolutionE2EChecks.h"
 
-// The first dialog of a program under emulated 32-bit Wine on a busy machine may take longer
-// than the default wait to show.
 std::string OpenDialog(const TDeconvolutionPlugin& plugin) {
-  return std::string("window \"") + plugin.Caption + "\" 60000\n";
+  return std::string("window \"") + plugin.Caption + "\"\n";
 }
 
 void CheckFullRun(const TDeconvolutionPlugin& plugin, const TTestBlock& input,
@@ -35,8 +33,7 @@ void CheckSettingsRun(const TDeconvolutionPlugin& plugin, const TSettingsCase& s
 }
 
 std::vector<TSettingsCase> SettingsCases(float sigma, const TSettingsCase& changedPSF) {
-  // The bar is first put where the half rounds to, so that it does not move and pull the spin
-  // edit to a whole number before the run.
+  // A half pasted over the text stays as it is (the bar only follows it); the run rounds it.
   return {TSettingsCase{"HalfDownToEven",
                         "set edtIterations 10\nset edtIterations 10.5\n"
                         "expect-text edtIterations 10.5\n",

@@ -7,14 +7,11 @@
 #include <limits>
 
 #include "DialogTestSupport.h"
-#include "DialogWatchdog.h"
 #include "FilterHost.h"
-#include "Script.h"
+#include "framework/helper.h"
 #include "platform/Registry.h"
 
 namespace {
-
-const char kKey[] = "Software\\Vantrel\\Skelvane 3.0 PS";
 
 THostImageFile ToHostImage(const TTestBlock& block) {
   THostImageFile image;
@@ -83,19 +80,8 @@ TOutcome RunPlugin(const char* path, const TTestBlock& input, const std::string&
   }
   TFilterHost host(ToHostImage(input));
   host.SetPadding(padBytes, padBytes);
-  TScriptRunner runner(script, ArtifactDirectory());
-  runner.Start();
-  TRunReport report;
-  {
-    // A script that ended with the dialog still open gets a minute for a run to finish.
-    TDialogWatchdog watchdog(runner, 60000);
-    report = RunFilter(plugin, host);
-    watchdog.Disarm();
-    EXPECT_FALSE(watchdog.Fired()) << "the dialog had to be closed for the script";
-  }
-  EXPECT_TRUE(runner.Wait(120000));
-  EXPECT_TRUE(runner.Succeeded()) << runner.Error();
-  outcome.Result = report.Result;
+  outcome.Result =
+      static_cast<int16>(ShowWithScript(script, [&] { return RunFilter(plugin, host).Result; }));
   outcome.Image = host.Image();
   outcome.InputUntouched = host.InputUntouched();
   outcome.GuardsIntact = host.OutputGuardsIntact();
@@ -103,34 +89,35 @@ TOutcome RunPlugin(const char* path, const TTestBlock& input, const std::string&
 }
 
 TProductKey::TProductKey(bool exists) {
-  RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+  RegDeleteKeyA(HKEY_CURRENT_USER, kProductRegistryKey);
   if (exists) {
     TRegistry registry;
-    registry.OpenKey(kKey, true);
+    registry.OpenKey(kProductRegistryKey, true);
   }
 }
 
-TProductKey::~TProductKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+TProductKey::~TProductKey() { RegDeleteKeyA(HKEY_CURRENT_USER, kProductRegistryKey); }
 
 bool TProductKey::Exists() {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }
 
 bool TProductKey::ReadDword(const char* name, DWORD& value) {
   DWORD size = sizeof value, type = 0;
-  return RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &type, &value, &size) ==
-             ERROR_SUCCESS &&
+  return RegGetValueA(HKEY_CURRENT_USER, kProductRegistryKey, name, RRF_RT_ANY, &type, &value,
+                      &size) == ERROR_SUCCESS &&
          type == REG_DWORD;
 }
 
 bool TProductKey::ReadDouble(const char* name, double& value) {
   unsigned char bytes[16];
   DWORD size = sizeof bytes, type = 0;
-  if (RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &type, bytes, &size) !=
-          ERROR_SUCCESS ||
+  if (RegGetValueA(HKEY_CURRENT_USER, kProductRegistryKey, name, RRF_RT_ANY, &type, bytes,
+                   &size) != ERROR_SUCCESS ||
       type != REG_BINARY || size != 8)
     return false;
   std::memcpy(&value, bytes, 8);
@@ -139,7 +126,8 @@ bool TProductKey::ReadDouble(const char* name, double& value) {
 
 int TProductKey::ValueCount() {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return -1;
   DWORD count = 0;
   RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
                    nullptr, nullptr, nullptr);

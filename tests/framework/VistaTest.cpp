@@ -13,6 +13,7 @@
 
 #include "DialogTestSupport.h"
 #include "UiTestSupport.h"
+#include "WaitFactor.h"
 #include "framework/Vista.h"
 #include "platform/Forms.h"
 
@@ -90,8 +91,9 @@ HWND ButtonOf(HWND dialog, const std::string& caption) {
 
 // The visible top-level window of this process whose caption starts with prefix, waited for
 // up to timeoutMs (a cut caption has to be found before it can be checked).
-HWND WaitForCaptionStart(const std::string& prefix, int timeoutMs, const std::atomic<bool>& stop) {
-  for (int waited = 0; waited < timeoutMs && !stop; waited += 20) {
+HWND WaitForCaptionStart(const std::string& prefix, unsigned timeoutMs,
+                         const std::atomic<bool>& stop) {
+  for (unsigned waited = 0; waited < timeoutMs && !stop; waited += 20) {
     std::vector<HWND> windows;
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     for (HWND window : windows) {
@@ -115,7 +117,7 @@ int ShowAndPress(const std::string& caption, const std::string& press, TShownDia
   int result;
   {
     TUiScript script([&](const std::atomic<bool>& stop) {
-      HWND dialog = WaitForCaptionStart(caption, 10000, stop);
+      HWND dialog = WaitForCaptionStart(caption, ScaledWaitMs(10000), stop);
       if (dialog == nullptr) return;
       Sleep(100);
       seen = Inspect(dialog);
@@ -237,9 +239,7 @@ TEST_P(FallbackMessageTest, ShowsTheContentWithKindAndButtonsOfTheFlags) {
   std::string script = "window \"" + std::string(c.Caption) + "\"\n" +
                        "expect-text Message \"" + kContent + "\"\n";
   for (const char* button : c.Present) script += std::string("wait-enabled ") + button + " 2000\n";
-  if (!ArtifactPath("").empty()) {
-    script += "sleep 200\nscreenshot fallback-" + std::string(c.Label) + ".png\n";
-  }
+  script += "sleep 200\nscreenshot fallback-" + std::string(c.Label) + ".png\n";
   script += std::string("click ") + c.Press + "\nwait-closed\n";
   int result = ShowWithScript(script, [&] { return ShowFallbackMessage(kContent, c.Buttons, c.Icon); });
   EXPECT_EQ(c.Result, result);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Generators.h"
+#include "WaitFactor.h"
+#include "tests/framework/Generators.h"
 #include "WorkerRecorder.h"
 
 using testgen::Samples;
@@ -62,7 +63,7 @@ void CheckDoneRun(const TWorkerCase& worker, const TDoneRun& run) {
   if (iterations == 0) EXPECT_EQ(result, worker.NoIterationResult(observed));
   thread->DoneEvent.Set();
   // The worker has freed itself; the duplicated handle still tells its end.
-  EXPECT_EQ(ended.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(ended.Wait(ScaledWaitMs(10000)), static_cast<DWORD>(WAIT_OBJECT_0));
   recorder.PumpUntil(2, 200);
   EXPECT_EQ(recorder.Posted.size(), 1u);
 }
@@ -85,7 +86,7 @@ void CheckStoppedRun(const TWorkerCase& worker, int stopAt) {
   // The request ended the run before another progress call.
   EXPECT_EQ(calls, stopAt);
   // Nobody sets the event: the thread ends on its own.
-  EXPECT_EQ(ended.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(ended.Wait(ScaledWaitMs(10000)), static_cast<DWORD>(WAIT_OBJECT_0));
   recorder.PumpUntil(2, 200);
   EXPECT_EQ(recorder.Posted.size(), 1u);
 }

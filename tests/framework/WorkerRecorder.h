@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "WaitFactor.h"
+
 class TDataContainer;
 
 // A 32 x 32 pattern of bright points on a faint background, and a small disc PSF centred at
@@ -31,7 +33,7 @@ class TRecorder {
 
   // Dispatches messages (the worker's progress calls among them) until count messages have
   // been recorded or timeoutMs has passed.
-  void PumpUntil(size_t count, DWORD timeoutMs = 10000);
+  void PumpUntil(size_t count, DWORD timeoutMs = ScaledWaitMs(10000));
 
   std::vector<TPosted> Posted;
 

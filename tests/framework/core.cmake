@@ -7,3 +7,7 @@ skelvane_test(framework_core_test
   ${CMAKE_CURRENT_LIST_DIR}/BitIdentityTest.cpp
 )
 target_link_libraries(framework_core_test PRIVATE framework_core)
+
+# A temporary folder of its own for each test program (portable, in every tree).
+add_library(test_temp_folder STATIC ${CMAKE_CURRENT_LIST_DIR}/TempFolder.cpp)
+target_include_directories(test_temp_folder PUBLIC ${CMAKE_CURRENT_LIST_DIR})

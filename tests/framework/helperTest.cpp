@@ -9,16 +9,15 @@
 
 namespace {
 
-const char kProductKey[] = "Software\\Vantrel\\Skelvane 3.0 PS";
 const char kValue[] = "DoNotShowSizeWarn";
 
 enum class TStored { NoKey, NoValue, Zero, One, Two, Binary };
 
 void Prepare(TStored state) {
-  RegDeleteTreeA(HKEY_CURRENT_USER, kProductKey);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kProductRegistryKey);
   if (state == TStored::NoKey) return;
   HKEY key;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kProductKey, 0, nullptr, 0,
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kProductRegistryKey, 0, nullptr, 0,
                                            KEY_WRITE, nullptr, &key, nullptr));
   DWORD value = state == TStored::One ? 1 : state == TStored::Two ? 2 : 0;
   if (state == TStored::Binary) {
@@ -33,7 +32,7 @@ void Prepare(TStored state) {
 // "none", "key missing", "dword N" or "binary".
 std::string Stored() {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
     return "key missing";
   DWORD type = 0;
   DWORD value = 0;
@@ -91,7 +90,7 @@ struct TWarningCase {
 
 class SizeWarningTest : public ::testing::TestWithParam<TWarningCase> {
  protected:
-  void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kProductKey); }
+  void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kProductRegistryKey); }
 };
 
 TEST_P(SizeWarningTest, ShowsAndStoresAsExpected) {
@@ -120,7 +119,7 @@ TEST(SizeWarning, CheckedBoxSuppressesNextWarningUncheckedDoesNot) {
   EXPECT_TRUE(RunWarning(3000, 10, false).Shown);
   EXPECT_TRUE(RunWarning(3000, 10, true).Shown);
   EXPECT_FALSE(RunWarning(3000, 10, false).Shown);
-  RegDeleteTreeA(HKEY_CURRENT_USER, kProductKey);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kProductRegistryKey);
 }
 
 TEST(SizeWarning, CheckBoxSitsBesideButtonRow) {
@@ -130,7 +129,7 @@ TEST(SizeWarning, CheckBoxSitsBesideButtonRow) {
   EXPECT_EQ(12, run.CheckBox.left);
   EXPECT_EQ(run.Client.bottom - 30, run.CheckBox.top);
   EXPECT_EQ(200, run.CheckBox.right - run.CheckBox.left);
-  RegDeleteTreeA(HKEY_CURRENT_USER, kProductKey);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kProductRegistryKey);
 }
 
 }  // namespace

@@ -4,14 +4,12 @@ target_link_libraries(AboutFormTest PRIVATE framework_ui framework_ui_resources 
 
 skelvane_test(helperTest ${CMAKE_CURRENT_LIST_DIR}/helperTest.cpp)
 target_link_libraries(helperTest PRIVATE framework_ui ui_test_support)
-# Shares the product's registry key with every other test that writes it.
-set_tests_properties(helperTest PROPERTIES RESOURCE_LOCK SkelvaneRegistry)
 include(${CMAKE_CURRENT_LIST_DIR}/kelspin.cmake)
 
 # Modal windows run under dialog scripts, with a watchdog that closes what a failed script left.
 add_library(dialog_test_support STATIC ${CMAKE_CURRENT_LIST_DIR}/DialogTestSupport.cpp)
 target_include_directories(dialog_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(dialog_test_support PUBLIC host_automation platform_win gtest)
+target_link_libraries(dialog_test_support PUBLIC host_automation platform_win test_temp_folder gtest)
 
 # The task-dialog message box and the standard dialog standing in for it, on screen (Xvfb);
 # the manifest asks for the common controls that have the task dialog.

@@ -11,6 +11,7 @@
 // Input K of seed S is the same in every run, so a failure is replayed with
 // --seed S --first K --inputs 1.
 #include "GuardedBlock.h"
+#include "SeededChoice.h"
 
 #include "ddp/ScaleToFit.h"
 #include "framework/Utilities.h"
@@ -25,50 +26,11 @@
 #include <functional>
 #include <limits>
 #include <memory>
-#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-// ---- Random choices ---------------------------------------------------------------------
-
-class TChoice {
- public:
-  explicit TChoice(std::uint64_t seed) : FEngine(seed) {}
-  int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(FEngine); }
-  bool Chance(double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(FEngine) < p; }
-  std::uint8_t Byte() { return static_cast<std::uint8_t>(Int(0, 255)); }
-
-  float Float() {
-    static const std::uint32_t kSpecialBits[] = {
-        0x7fc00000u, 0xffc00000u, 0x7f800001u, 0x7fa5a5a5u,  // quiet, negative, signalling NaNs
-        0x7f800000u, 0xff800000u,                            // infinities
-        0x00000001u, 0x80000001u, 0x007fffffu,               // denormals
-        0x7f7fffffu, 0xff7fffffu,                            // largest finite
-        0x00000000u, 0x80000000u,                            // zeros
-    };
-    switch (Int(0, 5)) {
-      case 0: return BitsToFloat(kSpecialBits[Int(0, sizeof kSpecialBits / sizeof kSpecialBits[0] - 1)]);
-      case 1: return BitsToFloat(static_cast<std::uint32_t>(FEngine()));
-      case 2: {
-        static const float kHuge[] = {1e30f, -1e30f, 2e32f, -2e32f, 3e38f, 65535.5f, 255.5f, 1e-40f};
-        return kHuge[Int(0, 7)];
-      }
-      default: return std::uniform_real_distribution<float>(-0.25f, 1.5f)(FEngine);
-    }
-  }
-
-  static float BitsToFloat(std::uint32_t bits) {
-    float v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-  }
-
- private:
-  std::mt19937_64 FEngine;
-};
 
 // ---- Failure reporting ------------------------------------------------------------------
 
@@ -138,7 +100,7 @@ float ReadModelSample(const std::uint8_t* p, int depth) {
     default: {
       std::uint32_t bits = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
                            std::uint32_t(p[3]) << 24;
-      return TChoice::BitsToFloat(bits);
+      return TSeededChoice::BitsToFloat(bits);
     }
   }
 }
@@ -156,7 +118,7 @@ void MarkSamples(const TGuardedBlock& block, const TGeometry& g, bool conversion
 
 // ---- Inputs -----------------------------------------------------------------------------
 
-TGeometry RandomGeometry(TChoice& r) {
+TGeometry RandomGeometry(TSeededChoice& r) {
   TGeometry g;
   static const int kDepths[] = {8, 8, 16, 16, 32, 32, 32, 0, 1, 24, 64, -8};
   g.Depth = kDepths[r.Int(0, 11)];
@@ -194,7 +156,7 @@ std::size_t BlockSize(const TGeometry& g) {
   return static_cast<std::size_t>(static_cast<std::int64_t>(g.Height - 1) * g.RowBytes + row);
 }
 
-void FillBlock(TChoice& r, TGuardedBlock& block, const TGeometry& g) {
+void FillBlock(TSeededChoice& r, TGuardedBlock& block, const TGeometry& g) {
   std::uint8_t* p = block.Data();
   if (g.Depth == 32) {
     for (std::size_t i = 0; i + 4 <= block.Size(); i += 4) {
@@ -207,7 +169,7 @@ void FillBlock(TChoice& r, TGuardedBlock& block, const TGeometry& g) {
 }
 
 // A plane of random samples, sometimes one whose storage the allocator refused.
-std::unique_ptr<TDataContainer> RandomPlane(TChoice& r, int width, int height) {
+std::unique_ptr<TDataContainer> RandomPlane(TSeededChoice& r, int width, int height) {
   if (r.Chance(0.05)) return std::make_unique<TDataContainer>(1 << 22, 1 << 22);
   auto plane = std::make_unique<TDataContainer>(width, height);
   for (int y = 0; y < height; ++y)
@@ -215,7 +177,7 @@ std::unique_ptr<TDataContainer> RandomPlane(TChoice& r, int width, int height) {
   return plane;
 }
 
-std::unique_ptr<TDataContainerRGB> RandomRGBPlane(TChoice& r, int width, int height) {
+std::unique_ptr<TDataContainerRGB> RandomRGBPlane(TSeededChoice& r, int width, int height) {
   auto plane = std::make_unique<TDataContainerRGB>(width, height);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) plane->SetPixel(x, y, {r.Float(), r.Float(), r.Float()});
@@ -319,7 +281,7 @@ struct TWriteCase {
   bool AtEnd = true;
 };
 
-TWriteCase RandomWriteCase(TChoice& r, int planeWidth, int planeHeight, const TGeometry& g) {
+TWriteCase RandomWriteCase(TSeededChoice& r, int planeWidth, int planeHeight, const TGeometry& g) {
   TWriteCase w;
   if (!r.Chance(0.4)) {
     w.OffsetX = r.Int(-2, std::max(0, planeWidth - g.Width) + 2);
@@ -331,7 +293,7 @@ TWriteCase RandomWriteCase(TChoice& r, int planeWidth, int planeHeight, const TG
   return w;
 }
 
-void RunOne(TChoice& r) {
+void RunOne(TSeededChoice& r) {
   const TGeometry g = RandomGeometry(r);
   const bool gray = g.Channels == 1;
   const std::size_t size = BlockSize(g);
@@ -509,13 +471,6 @@ void RunOne(TChoice& r) {
   Expect(fittedRGB != nullptr, "ScaleToFitRGB gave no plane object");
 }
 
-std::uint64_t InputSeed(std::uint64_t seed, long input) {
-  std::uint64_t z = seed + 0x9e3779b97f4a7c15ull * static_cast<std::uint64_t>(input + 1);
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-  return z ^ (z >> 31);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -537,7 +492,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   std::signal(SIGALRM, OnAlarm);
   for (gInput = first; gInput < first + inputs; ++gInput) {
-    TChoice choice(InputSeed(gSeed, gInput));
+    TSeededChoice choice(gSeed, gInput);
     alarm(30);
     RunOne(choice);
   }

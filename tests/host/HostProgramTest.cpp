@@ -3,6 +3,8 @@
 #include "E2ETestSupport.h"
 
 #include "DisplayStretch.h"
+#include "TempFolder.h"
+#include "WaitFactor.h"
 
 #include <fstream>
 #include <iterator>
@@ -14,16 +16,32 @@ namespace
 {
 
 // Runs skelvane-host with the arguments; its exit code, or -1 when it could not be started.
-int RunHost(const std::string& arguments)
+// With outputPath, what it prints (standard output and error) goes to that file.
+int RunHost(const std::string& arguments, const char* outputPath = nullptr)
 {
   std::string commandLine = "\"" SKELVANE_HOST "\" " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
+  HANDLE output = INVALID_HANDLE_VALUE;
+  if (outputPath != nullptr)
+  {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    output = CreateFileA(outputPath, GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE)
+      return -1;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+  }
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
+  const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr,
+                                      output != INVALID_HANDLE_VALUE, 0, nullptr, nullptr,
+                                      &startup, &process);
+  if (output != INVALID_HANDLE_VALUE)
+    CloseHandle(output);
+  if (!started)
     return -1;
-  WaitForSingleObject(process.hProcess, 120000);
+  WaitForSingleObject(process.hProcess, ScaledWaitMs(120000));
   DWORD exitCode = DWORD(-1);
   GetExitCodeProcess(process.hProcess, &exitCode);
   CloseHandle(process.hThread);
@@ -54,6 +72,9 @@ class HostProgramTest : public testing::Test
 protected:
   void SetUp() override
   {
+    // The images, scripts and reports below are named without a folder, for the host as for
+    // this program.
+    EnterTestTempFolder();
     SetTestDialog("");
     FImage = RampImage(8, 6, 3, 16);
     ASSERT_TRUE(WriteImageFile("e2e-in.ppm", FImage));
@@ -163,6 +184,50 @@ TEST_F(HostProgramTest, AboutBox_OpensAndCloses)
                     "--report e2e-about.report"),
             0);
   EXPECT_EQ(ReadReport("e2e-about.report")["calls"], "0:0");
+}
+
+// Memory that runs out while the host reads or writes a whole image, as a large frame exhausts
+// a 32-bit host: a message and the host's own status, not the runtime's abort. The allocations
+// fail from a size the image needs: reading the PPM needs a little more than its samples,
+// writing it as FITS a whole header block more.
+struct TNoMemoryCase
+{
+  const char* Name;
+  size_t FailFrom;  // bytes beyond the samples' size
+  const char* Message;
+};
+
+class HostNoMemoryTest : public testing::TestWithParam<TNoMemoryCase>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, HostNoMemoryTest,
+    testing::Values(TNoMemoryCase{"Reading", 0, "not enough memory to read e2e-large.ppm"},
+                    TNoMemoryCase{"Writing", 1024,
+                                  "not enough memory to write e2e-large.fits "
+                                  "(1024 x 1024 RGB, 16-bit)"}),
+    [](const testing::TestParamInfo<TNoMemoryCase>& info) { return info.param.Name; });
+
+TEST_P(HostNoMemoryTest, EndsWithAMessageAndItsOwnStatus)
+{
+  SetTestDialog("cancel");
+  const THostImageFile image = RampImage(1024, 1024, 3, 16);
+  ASSERT_TRUE(WriteImageFile("e2e-large.ppm", image));
+  DeleteFileA("e2e-large.fits");
+  const std::string failFrom = std::to_string(image.Data.size() + GetParam().FailFrom);
+  EXPECT_EQ(RunHost("--plugin \"" TEST_PLUGIN_DDP "\" --in e2e-large.ppm --out e2e-large.fits "
+                    "--fail-alloc " + failFrom,
+                    "e2e-large.txt"),
+            4);
+  std::ifstream file("e2e-large.txt", std::ios::binary);
+  const std::string printed((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+  EXPECT_NE(printed.find(std::string("skelvane-host: ") + GetParam().Message + "\r\n"),
+            std::string::npos)
+      << printed;
+  EXPECT_EQ(GetFileAttributesA("e2e-large.fits"), INVALID_FILE_ATTRIBUTES);
+  SetTestDialog("");
 }
 
 TEST_F(HostProgramTest, PluginWithoutPropertyList_IsRefused)

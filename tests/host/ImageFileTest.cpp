@@ -10,13 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
+
 namespace {
 
 std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / ("skelvane-hostcore-" + name)).string();
-}
 
 // A deterministic image whose samples include each depth's extremes.
 THostImageFile ExtremesImage(int width, int height, int channels, int depth) {
@@ -56,7 +54,7 @@ class ImageFileRoundTrip : public testing::TestWithParam<TRoundTrip> {};
 TEST_P(ImageFileRoundTrip, FileReadsBackBitIdentical) {
   const TRoundTrip& p = GetParam();
   const THostImageFile image = ExtremesImage(7, 5, p.Channels, p.Depth);
-  const std::string path = TempPath(std::to_string(p.Channels) + "x" + std::to_string(p.Depth) + p.Extension);
+  const std::string path = TestTempPath(std::to_string(p.Channels) + "x" + std::to_string(p.Depth) + p.Extension);
   std::string error;
   ASSERT_TRUE(WriteImageFile(path, image, &error)) << error;
   THostImageFile back;
@@ -299,8 +297,8 @@ TEST(ImageFile, FormatFollowsExtension) {
   EXPECT_EQ(FormatFromPath("x.tif"), TImageFormat::Unknown);
   THostImageFile image;
   std::string error;
-  EXPECT_FALSE(WriteImageFile(TempPath("x.tif"), ExtremesImage(1, 1, 1, 8), &error));
-  EXPECT_FALSE(ReadImageFile(TempPath("does-not-exist.pgm"), image, &error));
+  EXPECT_FALSE(WriteImageFile(TestTempPath("x.tif"), ExtremesImage(1, 1, 1, 8), &error));
+  EXPECT_FALSE(ReadImageFile(TestTempPath("does-not-exist.pgm"), image, &error));
 }
 
 TEST(ImageFile, ToDisplay8ScalesEachDepth) {

@@ -54,7 +54,9 @@ constexpr uint32_t kSectionRva = 0x1000;
 constexpr uint32_t kSectionFile = 0x200;
 
 // A minimal PE image with one section holding the export, import and resource directories.
-std::vector<uint8_t> BuildPE(const TPELayout& layout) {
+// tablesEnd, when given, receives the file offset where the last of them ends; zeros pad the
+// section from there.
+std::vector<uint8_t> BuildPE(const TPELayout& layout, size_t* tablesEnd = nullptr) {
   std::vector<uint8_t> section;
   uint32_t exportRva = 0, exportSize = 0, importRva = 0, resourceRva = 0, resourceSize = 0;
 
@@ -148,6 +150,7 @@ std::vector<uint8_t> BuildPE(const TPELayout& layout) {
     resourceRva = kSectionRva + static_cast<uint32_t>(base);
     resourceSize = static_cast<uint32_t>(tree.size());
   }
+  if (tablesEnd) *tablesEnd = kSectionFile + section.size();
   section.resize((section.size() + 0x1FF) & ~size_t(0x1FF), 0);
 
   std::vector<uint8_t> image(kSectionFile, 0);
@@ -290,32 +293,68 @@ TEST(PEImage, RejectsFilesThatAreNoPEImage) {
   EXPECT_FALSE(pe.LoadFromFile("no-such-file.dll", &error));
 }
 
-TEST(PEImage, TruncatedAndCorruptedImagesNeverFault) {
-  const std::vector<uint8_t> good = BuildPE(PluginLikeSpec(false));
-  for (size_t n = 0; n < good.size(); n += 3) {
-    TPEImage pe;
-    pe.LoadFromBytes(std::vector<uint8_t>(good.begin(), good.begin() + n));
+// Everything a load read, the bytes of every resource it lists included, as one text.
+std::string Contents(const TPEImage& pe) {
+  std::string text = std::to_string(pe.Machine) + " " + std::to_string(pe.Characteristics) + " " +
+                     pe.ExportDllName;
+  for (const TPEExport& e : pe.Exports) text += " " + e.Name + "@" + std::to_string(e.Ordinal);
+  for (const std::string& name : pe.Imports) text += " " + name;
+  std::vector<uint8_t> data;
+  for (const TPEResource& r : pe.Resources) {
+    const bool inFile = pe.FindResource(r.Type, r.Name, r.Language, data);
+    text += inFile ? " " + std::string(data.begin(), data.end()) : " (outside the file)";
   }
-  // Single bytes set to extreme values, then seeded runs of several random bytes.
+  return text;
+}
+
+TEST(PEImage, TruncatedAndCorruptedImagesAreRefusedWithAReasonOrReadInBounds) {
+  size_t tablesEnd = 0;
+  const std::vector<uint8_t> good = BuildPE(PluginLikeSpec(false), &tablesEnd);
+  TPEImage whole;
+  ASSERT_TRUE(whole.LoadFromBytes(good));
+  // Cut anywhere before the end of the last table, the file is refused; cut in the padding
+  // after it, it reads as the whole file.
+  for (size_t n = 0; n < good.size(); ++n) {
+    TPEImage pe;
+    std::string error;
+    const bool read = pe.LoadFromBytes(std::vector<uint8_t>(good.begin(), good.begin() + n), &error);
+    ASSERT_EQ(read, n >= tablesEnd) << n << " bytes";
+    if (read)
+      EXPECT_EQ(Contents(pe), Contents(whole)) << n << " bytes";
+    else
+      EXPECT_FALSE(error.empty()) << n << " bytes";
+  }
+  // Single bytes set to extreme values: a refusal gives its reason; an image read lists only
+  // resources whose bytes it gives whole or refuses; a byte of the padding changes nothing.
   for (size_t i = 0; i < good.size(); ++i) {
     for (uint8_t v : {uint8_t(0x00), uint8_t(0xFF), uint8_t(0x80)}) {
       std::vector<uint8_t> bad = good;
       bad[i] = v;
       TPEImage pe;
-      if (pe.LoadFromBytes(bad)) {
-        std::vector<uint8_t> data;
-        for (const TPEResource& r : pe.Resources) pe.FindResource(r.Type, r.Name, r.Language, data);
+      std::string error;
+      const bool read = pe.LoadFromBytes(bad, &error);
+      SCOPED_TRACE("byte " + std::to_string(i) + " set to " + std::to_string(v));
+      EXPECT_TRUE(read || !error.empty());
+      if (i >= tablesEnd) {
+        EXPECT_TRUE(read && Contents(pe) == Contents(whole));
+      }
+      if (!read) continue;
+      std::vector<uint8_t> data;
+      for (const TPEResource& r : pe.Resources) {
+        const bool inFile = pe.ReadRva(r.DataRva, r.Size, data);
+        EXPECT_EQ(data.size(), inFile ? r.Size : 0u);
       }
     }
   }
+  // Seeded runs of several random bytes: read, or refused with a reason.
   std::mt19937 random(12345);
   for (int round = 0; round < 3000; ++round) {
     std::vector<uint8_t> bad = good;
     for (int k = 0; k < 6; ++k) bad[random() % bad.size()] = static_cast<uint8_t>(random());
     TPEImage pe;
-    pe.LoadFromBytes(bad);
+    std::string error;
+    EXPECT_TRUE(pe.LoadFromBytes(bad, &error) || !error.empty()) << "round " << round;
   }
-  SUCCEED();
 }
 
 TEST(PEImage, MalformedVersionResourcesAreRejectedOrReadInBounds) {

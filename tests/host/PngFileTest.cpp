@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
+
 namespace {
 
 uint32_t BE32(const uint8_t* p) {
@@ -159,15 +161,14 @@ TEST(PngFile, BadArgumentsWriteNothing) {
   EXPECT_FALSE(EncodePng(2, 2, 3, pixels, 5, false, png));  // rows shorter than the pixels
   EXPECT_FALSE(EncodePng(2, 2, 1, nullptr, 2, false, png));
   EXPECT_TRUE(png.empty());
-  const std::string path = (std::filesystem::temp_directory_path() / "skelvane-hostcore-bad.png").string();
-  std::filesystem::remove(path);
+  const std::string path = TestTempPath("bad.png");
   EXPECT_FALSE(WritePng(path, 0, 0, 1, pixels, 0));
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(PngFile, WritePngStoresTheEncodedBytes) {
   const uint8_t pixels[6] = {10, 20, 30, 40, 50, 60};
-  const std::string path = (std::filesystem::temp_directory_path() / "skelvane-hostcore-2x1.png").string();
+  const std::string path = TestTempPath("2x1.png");
   ASSERT_TRUE(WritePng(path, 2, 1, 3, pixels, 6));
   std::ifstream file(path, std::ios::binary);
   const std::vector<uint8_t> written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

@@ -3,6 +3,8 @@
 
 #include "AutomationTestWindow.h"
 #include "Screenshot.h"
+#include "TempFolder.h"
+#include "WaitFactor.h"
 
 #include <gtest/gtest.h>
 
@@ -21,19 +23,13 @@ namespace {
 
 const char kOpen[] = "window \"Automation Test\"\n";
 
-std::string ArtifactDir() {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  return std::string(temp) + "skelvane-automation-test";
-}
-
 // Runs the script while this thread pumps the test window's messages; "" on success.
 std::string RunScript(const std::string& text, unsigned timeoutMs = 60000) {
-  TScriptRunner runner(text, ArtifactDir());
+  TScriptRunner runner(text, TestTempFolder());
   runner.Start();
   const DWORD start = GetTickCount();
   while (!runner.Wait(0)) {
-    if (GetTickCount() - start > timeoutMs) return "the script did not finish";
+    if (GetTickCount() - start > ScaledWaitMs(timeoutMs)) return "the script did not finish";
     PumpMessages(5);
   }
   PumpMessages(20);  // whatever the last command caused
@@ -165,12 +161,12 @@ TEST_F(ScriptTest, WaitCommands_WaitUntilTheControlChanges) {
 }
 
 TEST_F(ScriptTest, Window_WaitsForALateWindowAndMatchesACaptionPrefix) {
-  TScriptRunner runner("window Late 5000\nclick btnPush\n", ArtifactDir());
+  TScriptRunner runner("window Late 5000\nclick btnPush\n", TestTempFolder());
   runner.Start();
   PumpMessages(300);
   TTestWindow late("Late Window");
   const DWORD start = GetTickCount();
-  while (!runner.Wait(0) && GetTickCount() - start < 20000) PumpMessages(5);
+  while (!runner.Wait(0) && GetTickCount() - start < ScaledWaitMs(20000)) PumpMessages(5);
   PumpMessages(20);
   EXPECT_TRUE(runner.Succeeded()) << runner.Error();
   EXPECT_EQ(1, late.Log.PushClicks);
@@ -251,8 +247,7 @@ COLORREF PixelAt(const TPng& png, int x, int y) {
 }
 
 TEST_F(ScriptTest, Screenshot_WritesAPngOfTheWholeWindowAsTheScreenShowsIt) {
-  const std::string path = ArtifactDir() + "\\shot.png";
-  DeleteFileA(path.c_str());
+  const std::string path = TestTempPath("shot.png");
   EXPECT_EQ("", RunScript(std::string(kOpen) + "screenshot shot.png\n"));
   TPng png;
   ASSERT_TRUE(ReadStoredPng(path, png));
@@ -270,14 +265,14 @@ TEST_F(ScriptTest, Screenshot_WritesAPngOfTheWholeWindowAsTheScreenShowsIt) {
 }
 
 TEST(ScreenshotTest, SaveWindowScreenshot_RefusesAWindowThatDoesNotExist) {
-  EXPECT_FALSE(SaveWindowScreenshot(nullptr, ArtifactDir() + "\\none.png"));
+  EXPECT_FALSE(SaveWindowScreenshot(nullptr, TestTempPath("none.png")));
 }
 
 struct TFailureCase {
   const char* Title;
   const char* Script;
   int Line;
-  const char* Fragment;
+  std::string Fragment;
 };
 
 class ScriptFailureTest : public ScriptTest, public ::testing::WithParamInterface<TFailureCase> {};
@@ -296,7 +291,9 @@ const TFailureCase kFailures[] = {
      "expected \"5\""},
     {"UnknownControl", "window \"Automation Test\"\nclick btnMissing\nclick btnPush\n", 2, "btnMissing"},
     {"DisabledControl", "window \"Automation Test\"\nclick btnLater\nclick btnPush\n", 2, "disabled"},
-    {"WaitTimesOut", "window \"Automation Test\"\nwait-enabled btnLater 200\nclick btnPush\n", 2, "within 200 ms"},
+    // The time a wait took, which is the one the script gave times the wait factor.
+    {"WaitTimesOut", "window \"Automation Test\"\nwait-enabled btnLater 200\nclick btnPush\n", 2,
+     "within " + std::to_string(ScaledWaitMs(200)) + " ms"},
     {"NoWindow", "window \"No Such Window\" 200\nclick btnPush\n", 1, "No Such Window"},
     {"NoCurrentWindow", "click btnPush\n", 1, "no current window"},
     {"TrackBarOutOfRange", "window \"Automation Test\"\nset trkLevel 101\nclick btnPush\n", 2, "0..100"},

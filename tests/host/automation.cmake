@@ -2,5 +2,6 @@
 # display (xvfb-run).
 skelvane_test(AutomationTest
   ${CMAKE_CURRENT_LIST_DIR}/ScriptTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WindowThreadCallTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AutomationTestWindow.cpp)
-target_link_libraries(AutomationTest PRIVATE host_automation comctl32)
+target_link_libraries(AutomationTest PRIVATE host_automation test_temp_folder comctl32)

@@ -13,7 +13,9 @@
 
 #include "DialogTestSupport.h"
 #include "LucyRichardsonRun.h"
-#include "lucyrichardson/LucyRichardsonThread.h"
+#include "PluginRunSupport.h"
+#include "WaitFactor.h"
+#include "lucyrichardson/LucyRichardsonThread_win.h"
 
 namespace {
 
@@ -294,9 +296,9 @@ TEST_P(QuitTest, EndsAsCancelledWithoutTouchingAFreedWorker) {
       for (DWORD begin = GetTickCount();
            !PeekMessageA(&posted, form.Handle(), kLucyRichardsonMessages.ProcessDone,
                          kLucyRichardsonMessages.ProcessStopped, PM_NOREMOVE) &&
-           GetTickCount() - begin < 10000;)
+           GetTickCount() - begin < ScaledWaitMs(10000);)
         Sleep(1);
-      if (quit.StopFirst) form.LastWorkerEnded.Wait(10000);
+      if (quit.StopFirst) form.LastWorkerEnded.Wait(ScaledWaitMs(10000));
     });
     form.AtProgress = [&](int iteration) {
       if (iteration != quit.QuitAt) return;
@@ -433,13 +435,96 @@ TEST(LucyRichardsonFormTest, TextEnteredByTheUserReachesTheLinks) {
   std::vector<uint8_t> output;
   TObservedForm form;
   form.Open(input, output);
-  EXPECT_EQ(ShowModalWithScript(form, Script("set edtSigma 2.2\nexpect-text edtSigma 2.20\n"
+  EXPECT_EQ(ShowModalWithScript(form, Script("set edtSigma 2.2\nexpect-text edtSigma 2.2\n"
                                              "set edtIterations 37\n" + std::string(kCancel))),
             mrCancel);
   EXPECT_EQ(form.trkSigma->Position(), 22);
   EXPECT_EQ(form.trkIterations->Position(), 37);
   const auto thumbnail = PSFBitmap(pkGaussian, 64, 64, 2.2f, 2.5f);
   EXPECT_TRUE(SameTopLeft(*form.Image2->Picture(), *thumbnail));
+}
+
+// ---- Enter and Escape
+
+std::vector<UINT> gBeeps;
+
+class KeyTest : public testing::TestWithParam<TKeyCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Controls, KeyTest,
+                         testing::Values(TKeyCase{"trkSigma", "RETURN", mrOk},
+                                         TKeyCase{"chkAggressive", "RETURN", mrOk},
+                                         TKeyCase{"grpPSF_0", "RETURN", mrOk},
+                                         TKeyCase{"edtIterations", "RETURN", mrNone},
+                                         TKeyCase{"trkIterations", "ESCAPE", mrCancel}),
+                         KeyCaseName);
+
+TEST_P(KeyTest, PressesTheButtonUnlessTheControlTakesTheKey) {
+  TTestBlock input = StarFieldBlock(64, 64, true, 8);
+  std::vector<uint8_t> output;
+  TObservedForm form;
+  form.Open(input, output);
+  gBeeps.clear();
+  TKelSpin::SetBeepProc([](UINT type) { gBeeps.push_back(type); });
+  ExpectKeyPresses(form, *form.btnOK, *form.btnCancel, "Lucy Richardson Deconvolution",
+                   GetParam());
+  TKelSpin::SetBeepProc(nullptr);
+  // The spin edit's character filter refuses Enter with its beep.
+  EXPECT_EQ(gBeeps, GetParam().Result == mrNone ? std::vector<UINT>{0xFFFF} : std::vector<UINT>{});
+}
+
+// ---- Typed values
+
+struct TTypedCase {
+  const char* Name;
+  const char* Before;  // script lines that prepare the dialog
+  const char* Spin;    // the spin edit typed into, and its track bar
+  const char* Bar;
+  const char* Text;
+  int Position;
+  TPSFKind Kind;
+  int Iterations;
+  float Sigma, Kurtosis;
+};
+
+class TypedValueTest : public testing::TestWithParam<TTypedCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, TypedValueTest,
+    testing::Values(TTypedCase{"Iterations", "", "edtIterations", "trkIterations", "25", 25,
+                               pkGaussian, 25, 1.0f, 2.5f},
+                    TTypedCase{"Size", "", "edtSigma", "trkSigma", "2.5", 25, pkGaussian, 10,
+                               2.5f, 2.5f},
+                    TTypedCase{"Wing", "set grpPSF Moffat\n", "edtKurtosis", "trkKurtosis",
+                               "1.75", 175, pkMoffat, 10, 1.0f, 1.75f}),
+    [](const testing::TestParamInfo<TTypedCase>& info) { return info.param.Name; });
+
+// Typed key by key, the text stays as typed while the bar follows it; OK runs and stores the
+// typed value, and leaving the edit for OK keeps a text that lies in the range.
+TEST_P(TypedValueTest, TheRunTakesTheTypedValue) {
+  const TTypedCase& typed = GetParam();
+  TProductKey key(true);
+  TTestBlock input = StarFieldBlock(64, 64, true, 8);
+  std::vector<uint8_t> output;
+  TObservedForm form;
+  form.Open(input, output);
+  const std::string spin = typed.Spin, text = typed.Text;
+  EXPECT_EQ(ShowModalWithScript(form, Script(std::string(typed.Before) + "type " + spin + " " +
+                                             text + "\nexpect-text " + spin + " " + text +
+                                             "\nclick btnOK\nwait-closed 60000\n")),
+            mrOk);
+  EXPECT_EQ(static_cast<TKelSpin*>(form.FindControl(spin))->Text(), text);
+  EXPECT_EQ(static_cast<TTrackBar*>(form.FindControl(typed.Bar))->Position(), typed.Position);
+  TRunParameters run = LucyRichardsonRun(typed.Iterations, true, typed.Kind, typed.Sigma);
+  run.Kurtosis = typed.Kurtosis;
+  EXPECT_EQ(output, ReferenceFullRun(input, run));
+  DWORD kind = 99, iterations = 0;
+  double width = 0;
+  EXPECT_TRUE(TProductKey::ReadDword("LRPSF", kind));
+  EXPECT_EQ(kind, static_cast<DWORD>(typed.Kind));
+  EXPECT_TRUE(TProductKey::ReadDword("LRIterations", iterations));
+  EXPECT_EQ(iterations, static_cast<DWORD>(typed.Iterations));
+  EXPECT_TRUE(TProductKey::ReadDouble("LRCurveWidth", width));
+  EXPECT_EQ(width, static_cast<double>(typed.Sigma));
 }
 
 TEST(LucyRichardsonFormTest, AggressiveSwitchSetsTheIterationRange) {

@@ -1,10 +1,11 @@
 // Tests of the Lucy-Richardson worker thread and its completion protocol, under Wine.
-#include "lucyrichardson/LucyRichardsonThread.h"
+#include "lucyrichardson/LucyRichardsonThread_win.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include "WaitFactor.h"
 #include "WorkerChecks.h"
 #include "WorkerRecorder.h"
 
@@ -63,10 +64,10 @@ TEST(LucyRichardsonThreadTest, SettingOneWorkersEventReleasesOnlyThatWorker)
   ASSERT_EQ(recorder.Posted.size(), 2u);
 
   first->DoneEvent.Set();
-  EXPECT_EQ(firstEnded.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(firstEnded.Wait(ScaledWaitMs(10000)), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(secondEnded.Wait(300), static_cast<DWORD>(WAIT_TIMEOUT));
   second->DoneEvent.Set();
-  EXPECT_EQ(secondEnded.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(secondEnded.Wait(ScaledWaitMs(10000)), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
 } // namespace

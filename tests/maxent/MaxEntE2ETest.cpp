@@ -46,6 +46,30 @@ TEST(MaxEntE2ETest, NonFiniteSamplesCountAsZeroAndStayAsTheyWere) {
               NonFiniteRestored(ReferenceFullRun(WithNonFiniteAsZero(input), MaxEntRun(6)), input));
 }
 
+// An image without light comes back black at 32 bits too, where no rounding hides the small
+// value the iteration gives a zero sample: on a plane of its own size and on a padded one, whose
+// background leaks a little light into the image.
+class MaxEntDarkImageTest : public testing::TestWithParam<TModeCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Modes, MaxEntDarkImageTest,
+                         testing::Values(TModeCase{"Gray32Padded", true, 32},
+                                         TModeCase{"RGB32", false, 32}),
+                         ModeName);
+
+TEST_P(MaxEntDarkImageTest, AnAllZeroImageStaysAllZero) {
+  TTestBlock input;
+  input.IsGray = GetParam().IsGray;
+  input.BitDepth = 32;
+  input.Width = input.IsGray ? 100 : 64;
+  input.Height = input.IsGray ? 80 : 64;
+  input.RowBytes = input.Width * (input.IsGray ? 1 : 3) * 4;
+  input.Bytes.assign(static_cast<size_t>(input.RowBytes) * input.Height, 0);
+  const TOutcome outcome = RunPlugin(
+      input, std::string(kOpen) + "set edtIterations 6\nclick btnOK\nwait-closed 60000\n");
+  EXPECT_EQ(outcome.Result, 0);
+  EXPECT_TRUE(outcome.Image.Data == input.Bytes);
+}
+
 TEST(MaxEntE2ETest, StopLeavesTheImageAndCancelReturnsIt) {
   const TTestBlock input = StarFieldBlock(600, 520, true, 16);
   const TOutcome outcome = RunPlugin(

@@ -38,7 +38,7 @@ TEST(MaxEntFormTest, OpensWithItsOwnValuesAndLayout) {
 
 TEST(MaxEntFormTest, IterationsGoBeyondTheTrackBarByTheSpinEditOnly) {
   TfrmMaximumEntropy form;
-  // Pasted at once: the bar moves to its end and, having moved, pulls the edit back to it.
+  // Written by the program: the bar moves to its end and, having moved, pulls the edit back.
   form.edtIterations->SetText("1000");
   EXPECT_EQ(form.trkIterations->Position(), 500);
   EXPECT_EQ(form.edtIterations->Text(), "500.00");
@@ -63,6 +63,25 @@ TEST(MaxEntFormTest, TheWingStopsAtItsOwnMinimumAndStepsByATenth) {
   form.edtKurtosis->UpButton()->Click();
   EXPECT_EQ(form.edtKurtosis->Text(), "1.20");
   EXPECT_EQ(form.trkKurtosis->Position(), 120);
+}
+
+class MaxEntKeyTest : public testing::TestWithParam<TKeyCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Controls, MaxEntKeyTest,
+                         testing::Values(TKeyCase{"trkIterations", "RETURN", mrOk},
+                                         TKeyCase{"grpPSF_0", "RETURN", mrOk},
+                                         TKeyCase{"edtSigma", "RETURN", mrNone},
+                                         TKeyCase{"trkSigma", "ESCAPE", mrCancel}),
+                         KeyCaseName);
+
+TEST_P(MaxEntKeyTest, PressesTheButtonUnlessTheControlTakesTheKey) {
+  TTestBlock input = StarFieldBlock(64, 64, true, 8);
+  std::vector<uint8_t> output = input.Bytes;
+  TfrmMaximumEntropy form;
+  form.SetImage(input.Data(), output.data(), 8, input.Width, input.Height, true, input.RowBytes);
+  form.LoadImage();
+  ExpectKeyPresses(form, *form.btnOK, *form.btnCancel, "Maximum Entropy Deconvolution",
+                   GetParam());
 }
 
 TEST(MaxEntFormTest, PreviewShowsTheIterationsResult) {

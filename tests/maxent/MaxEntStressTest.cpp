@@ -4,7 +4,8 @@
 // threads and handles counted before and after. CI runs a short form; a long one by hand:
 //   SKELVANE_STRESS_ROUNDS=1000 xvfb-run -a -s "-screen 0 1280x1024x24"
 //     cmake/wine-run.sh build/win64/tests/maxent/MaxEntStressTest.exe  (one line)
-// A round that has not ended after two minutes ends the program with its number and size.
+// A round that has not ended after two minutes (times the wait factor) ends the program with its
+// number and size.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,6 +23,7 @@
 
 #include "DialogTestSupport.h"
 #include "PluginRunSupport.h"
+#include "WaitFactor.h"
 #include "maxent/MaxEntForm.h"
 
 namespace {
@@ -59,9 +61,9 @@ class TStallGuard {
   void Watch() {
     while (!FDone) {
       Sleep(200);
-      if (FActive && GetTickCount() - FStart > kStallMs) {
+      if (FActive && GetTickCount() - FStart > ScaledWaitMs(kStallMs)) {
         std::lock_guard<std::mutex> lock(FLock);
-        std::fprintf(stderr, "stalled for %u ms in %s\n", kStallMs, FRound.c_str());
+        std::fprintf(stderr, "stalled for %u ms in %s\n", ScaledWaitMs(kStallMs), FRound.c_str());
         std::fflush(stderr);
         TerminateProcess(GetCurrentProcess(), 3);
       }

@@ -1,5 +1,5 @@
 // Tests of the maximum-entropy worker thread and its completion protocol, under Wine.
-#include "maxent/MaxEntThread.h"
+#include "maxent/MaxEntThread_win.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "WaitFactor.h"
 #include "WorkerChecks.h"
 #include "WorkerRecorder.h"
 
@@ -70,7 +71,7 @@ TEST(MaxEntThreadTest, ExceptionFromProgressStillEndsWithDoneMessage)
   EXPECT_FALSE(worker->Succeeded);
   EXPECT_EQ(Samples(*worker->Image), observed);
   worker->DoneEvent.Set();
-  EXPECT_EQ(ended.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(ended.Wait(ScaledWaitMs(10000)), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
 } // namespace

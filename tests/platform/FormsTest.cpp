@@ -6,10 +6,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "DialogTestSupport.h"
 #include "UiTestSupport.h"
+#include "WaitFactor.h"
 #include "platform/ControlName.h"
 #include "platform/Controls.h"
 #include "platform/Forms.h"
+#include "platform/GroupBox.h"
 
 namespace {
 
@@ -100,6 +103,50 @@ INSTANTIATE_TEST_SUITE_P(
                       TModalCase{"ClickLabel", TAction::ClickLabel, 5}),
     [](const ::testing::TestParamInfo<TModalCase>& info) { return std::string(info.param.Label); });
 
+// A group box whose controls come before OK, with ids that their siblings' ids would repeat
+// were ids unique only among siblings.
+class TNestedForm : public TForm {
+ public:
+  TNestedForm() : TForm("frmNested") {
+    SetCaption("Nested");
+    SetClientSize(300, 120);
+    auto* group = new TGroupBox(this, "grpInner");
+    group->SetBounds(8, 8, 200, 70);
+    auto* inner = new TButton(group, "btnInner");
+    inner->SetBounds(8, 16, 75, 25);
+    inner->SetModalResult(mrYes);
+    auto* option = new TCheckBox(group, "chkInner");
+    option->SetBounds(8, 46, 120, 17);
+    auto* ok = new TButton(this, "btnOK");
+    ok->SetBounds(216, 88, 75, 25);
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    DoCreate();
+  }
+};
+
+struct TEnterCase {
+  const char* Control;
+  int Expected;
+};
+
+class EnterInGroupTest : public ::testing::TestWithParam<TEnterCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Controls, EnterInGroupTest,
+                         ::testing::Values(TEnterCase{"chkInner", mrOk},
+                                           TEnterCase{"btnInner", mrYes}),
+                         [](const ::testing::TestParamInfo<TEnterCase>& info) {
+                           return std::string(info.param.Control);
+                         });
+
+// Enter presses the focused button wherever it lies, else the default button.
+TEST_P(EnterInGroupTest, PressesTheFocusedOrTheDefaultButton) {
+  TNestedForm form;
+  EXPECT_EQ(ShowModalWithScript(form, std::string("window Nested\nkey ") + GetParam().Control +
+                                          " RETURN\nwait-closed\n"),
+            GetParam().Expected);
+}
+
 TEST(ModalLoop, RefusingCloseQueryKeepsFormOpen) {
   TTestForm form("Modal refuse");
   form.AllowClose = false;
@@ -111,7 +158,8 @@ TEST(ModalLoop, RefusingCloseQueryKeepsFormOpen) {
     PressKey(window, VK_ESCAPE);
     ClickControl(window, "btnOK");
     // Three requests refused; the form must still be up.
-    for (int i = 0; i < 100 && form.CloseQueries < 3; ++i) Sleep(20);
+    const DWORD begin = GetTickCount();
+    while (form.CloseQueries < 3 && GetTickCount() - begin < ScaledWaitMs(2000)) Sleep(20);
     stayedOpen = !WaitForHidden(window, 300) && form.CloseQueries == 3;
     form.AllowClose = true;
     ClickControl(window, "btnOK");

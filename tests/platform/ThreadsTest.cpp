@@ -1,5 +1,6 @@
 #include "platform/Event.h"
 #include "platform/Threads.h"
+#include "WaitFactor.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ TEST(TThread, SynchronizeRunsOnTheCreatingThreadWhileTheWorkerWaits) {
   });
   EXPECT_NE(worker.ThreadID(), uiThread);
   worker.Resume();
-  ASSERT_TRUE(PumpUntilSignalled(worker.Handle(), 10000));
+  ASSERT_TRUE(PumpUntilSignalled(worker.Handle(), ScaledWaitMs(10000)));
   EXPECT_EQ(ranOn, uiThread);
   EXPECT_TRUE(returnedAfterRun);
 }
@@ -66,7 +67,7 @@ TEST(TThread, SynchronizePassesTheMethodsExceptionBackToTheWorker) {
     }
   });
   worker.Resume();
-  ASSERT_TRUE(PumpUntilSignalled(worker.Handle(), 10000));
+  ASSERT_TRUE(PumpUntilSignalled(worker.Handle(), ScaledWaitMs(10000)));
   EXPECT_EQ(caught, "from the dialog");
 }
 
@@ -83,7 +84,7 @@ TEST(TThread, WorkerSeesTheTerminateRequest) {
   TLambdaThread worker([&](TLambdaThread& self) {
     started = true;
     DWORD begin = GetTickCount();
-    while (!self.Terminated() && GetTickCount() - begin < 10000) Sleep(1);
+    while (!self.Terminated() && GetTickCount() - begin < ScaledWaitMs(10000)) Sleep(1);
     sawRequest = self.Terminated();
   });
   EXPECT_FALSE(worker.Terminated());
@@ -116,7 +117,7 @@ TEST(TThread, FreeOnTerminateObjectGoesWhileTheOwnerWaitsOnItsOwnHandle) {
   TKernelHandle ended = worker->DuplicateHandleForWait();
   worker->Resume();
   worker = nullptr;  // from here on the object may be gone at any moment
-  ASSERT_EQ(ended.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  ASSERT_EQ(ended.Wait(ScaledWaitMs(10000)), static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(gDestroyedOn, workerId);
 }
 
@@ -174,7 +175,7 @@ TEST(TEvent, SameNameOpensTheSameObject) {
 TEST(TEvent, ReleasesAWaitingWorker) {
   TEvent go(false, false);
   std::atomic<bool> released{false};
-  TLambdaThread worker([&](TLambdaThread&) { released = go.WaitFor(10000) == wrSignaled; });
+  TLambdaThread worker([&](TLambdaThread&) { released = go.WaitFor(ScaledWaitMs(10000)) == wrSignaled; });
   worker.Resume();
   Sleep(20);
   EXPECT_FALSE(released);

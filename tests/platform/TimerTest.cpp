@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "ControlsTestForm.h"
+#include "WaitFactor.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ TEST(TimerTest, FiresRepeatedlyWhileEnabled) {
   int ticks = 0;
   timer.SetInterval(20);
   timer.SetOnTimer([&] { ++ticks; });
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }, ScaledWaitMs(3000)));
 }
 
 TEST(TimerTest, DisabledTimerDoesNotFire) {
@@ -26,7 +27,7 @@ TEST(TimerTest, DisabledTimerDoesNotFire) {
   PumpFor(150);
   EXPECT_EQ(ticks, 0);
   timer.SetEnabled(true);
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 1; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 1; }, ScaledWaitMs(3000)));
   timer.SetEnabled(false);
   int seen = ticks;
   PumpFor(150);

@@ -1,9 +1,12 @@
 #include "UiTestSupport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
-#include "PngFile.h"
+#include "Screenshot.h"
+#include "TempFolder.h"
+#include "WaitFactor.h"
 #include "platform/ControlName.h"
 
 namespace {
@@ -32,10 +35,15 @@ LPARAM CentreOf(HWND control) {
   return MAKELPARAM(client.right / 2, client.bottom / 2);
 }
 
+// The bound of a wait of timeoutMs, scaled by the wait factor.
+unsigned WaitBound(int timeoutMs) {
+  return ScaledWaitMs(static_cast<unsigned>(std::max(0, timeoutMs)));
+}
+
 }  // namespace
 
 HWND WaitForWindow(const std::string& caption, int timeoutMs, const std::atomic<bool>* stop) {
-  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
+  for (unsigned waited = 0; waited <= WaitBound(timeoutMs); waited += kPollMs) {
     TFindCaption state{&caption, nullptr};
     EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&state));
     if (state.Found != nullptr) return state.Found;
@@ -46,7 +54,7 @@ HWND WaitForWindow(const std::string& caption, int timeoutMs, const std::atomic<
 }
 
 bool WaitForHidden(HWND window, int timeoutMs) {
-  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
+  for (unsigned waited = 0; waited <= WaitBound(timeoutMs); waited += kPollMs) {
     if (!IsWindow(window) || !IsWindowVisible(window)) return true;
     Sleep(kPollMs);
   }
@@ -89,40 +97,12 @@ void PressKey(HWND window, UINT virtualKey) {
 void PressCloseBox(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 bool SaveScreenshot(HWND window, const std::string& path) {
-  RECT rect;
-  if (path.empty() || !GetWindowRect(window, &rect)) return false;
-  int width = rect.right - rect.left;
-  int height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return false;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool saved = false;
-  if (bitmap != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    int rowBytes = (width * 3 + 3) & ~3;
-    saved = WritePng(path, width, height, 3, static_cast<const uint8_t*>(bits), rowBytes, true);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return saved;
+  return !path.empty() && SaveWindowScreenshot(window, path);
 }
 
 std::string ArtifactPath(const std::string& fileName) {
   const char* directory = std::getenv("SKELVANE_ARTIFACTS");
-  if (directory == nullptr || *directory == '\0') return "";
+  if (directory == nullptr || *directory == '\0') return TestTempPath(fileName);
   std::string path = directory;
   if (path.back() != '/' && path.back() != '\\') path += '/';
   return path + fileName;

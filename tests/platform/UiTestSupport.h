@@ -8,12 +8,13 @@
 #include <string>
 #include <thread>
 
-// The visible top-level window with exactly this caption, waited for up to timeoutMs; nullptr
-// when none appears. With stop set by another thread the wait ends early.
+// The visible top-level window with exactly this caption, waited for up to timeoutMs (times the
+// wait factor, WaitFactor.h); nullptr when none appears. With stop set by another thread the
+// wait ends early.
 HWND WaitForWindow(const std::string& caption, int timeoutMs = 5000,
                    const std::atomic<bool>* stop = nullptr);
 
-// Whether window becomes invisible (or is destroyed) within timeoutMs.
+// Whether window becomes invisible (or is destroyed) within timeoutMs (times the wait factor).
 bool WaitForHidden(HWND window, int timeoutMs = 3000);
 
 // The window's client-area rectangle of its descendant named name, in the client coordinates of
@@ -30,10 +31,11 @@ void PressKey(HWND window, UINT virtualKey);
 // Asks to close window as its close box does.
 void PressCloseBox(HWND window);
 
-// Copies the window's rectangle from the screen into a PNG at path (the only way under Wine,
-// where PrintWindow gives a blank picture). False when nothing could be written.
+// Copies the window's rectangle from the screen into a PNG at path, as SaveWindowScreenshot
+// does (from any thread, the copy taken on the window's). False when nothing could be written.
 bool SaveScreenshot(HWND window, const std::string& path);
-// path of fileName in the directory named by SKELVANE_ARTIFACTS, or "" when it is not set.
+// path of fileName in the directory named by SKELVANE_ARTIFACTS, or in the program's temporary
+// folder (TempFolder.h) when it is not set.
 std::string ArtifactPath(const std::string& fileName);
 
 // Runs a script on a second thread for the lifetime of the object; the destructor sets Stop

@@ -11,12 +11,12 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/SpeedButtonTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TimerTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TrackBarTest.cpp)
-  target_link_libraries(ControlsTest PRIVATE platform_win)
+  target_link_libraries(ControlsTest PRIVATE platform_win host_core)
 
-  # Writes ControlGallery.png into the directory named by SKELVANE_ARTIFACTS.
+  # Writes ControlGallery.png into the directory named by SKELVANE_ARTIFACTS (or a temporary one).
   skelvane_test(GalleryTest
     ${CMAKE_CURRENT_LIST_DIR}/GalleryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/UiTestSupport.cpp)
   target_link_libraries(GalleryTest PRIVATE framework_kelspin framework_kelspin_resources
-                        platform_win host_core)
+                        platform_win host_automation test_temp_folder)
 endif()

@@ -1,8 +1,8 @@
 // Tests of the 256-bin histograms and of the chart series made from them.
 #include "statistics/ImageStatistics.h"
 
-#include "framework/Generators.h"
-#include "statistics/StatisticsTestBlock.h"
+#include "tests/framework/Generators.h"
+#include "tests/statistics/StatisticsTestBlock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Tests of the per-channel figures and of the list rows and caption made from them.
 #include "statistics/ImageStatistics.h"
 
-#include "framework/BitHash.h"
-#include "framework/Generators.h"
-#include "statistics/StatisticsTestBlock.h"
+#include "tests/framework/BitHash.h"
+#include "tests/framework/Generators.h"
+#include "tests/statistics/StatisticsTestBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -85,10 +85,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"R", "0.031", "0.031", "0.031", "0.000", "0.062"},
                    {"G", "-3.000", "-1.000", "-2.000", "1.000", "-4.000"},
                    {"B", "0.250", "0.500", "0.375", "0.125", "0.750"}}},
-        // A channel with a NaN or an infinity has no meaningful figures and no row.
-        TRowsCase{"RGB32NaNAndInfinity", 2, 1, false, 32, {0.5f, kNaN, kInf, 1.0f, 0.0f, 1.0f},
-                  {{"R", "0.500", "1.000", "0.750", "0.250", "1.500"}}},
-        TRowsCase{"Gray32NegativeInfinity", 1, 1, true, 32, {-kInf}, {}},
+        // NaN and infinite samples (blanks) are left out: a channel's figures are those of its
+        // finite samples, mean and deviation over their number; a channel of blanks only has
+        // no row.
+        TRowsCase{"RGB32BlanksInGreenAndBlue", 2, 1, false, 32, {0.5f, kNaN, kInf, 1.0f, 0.0f, 1.0f},
+                  {{"R", "0.500", "1.000", "0.750", "0.250", "1.500"},
+                   {"G", "0.000", "0.000", "0.000", "0.000", "0.000"},
+                   {"B", "1.000", "1.000", "1.000", "0.000", "1.000"}}},
+        TRowsCase{"RGB32AllBlankGreen", 2, 1, false, 32, {0.25f, kNaN, -kInf, 0.75f, kInf, 0.5f},
+                  {{"R", "0.250", "0.750", "0.500", "0.250", "1.000"},
+                   {"B", "0.500", "0.500", "0.500", "0.000", "0.500"}}},
+        TRowsCase{"Gray32BlanksAndInfinities", 3, 2, true, 32, {2.0f, kNaN, 4.0f, kInf, -kInf, 6.0f},
+                  {{"*", "2", "6", "4.000", "1.633", "12"}}},
         // 2^49 * 10000 fits the signed 64-bit sum; 2^50 * 10000 does not; the squared
         // deviations of 0 and 2^49 do not either.
         TRowsCase{"Gray32LargestSum", 1, 1, true, 32, {k2To49},

@@ -1,7 +1,7 @@
 // Tests of the in-place readers of host pixel blocks.
 #include "statistics/PixelAccess.h"
 
-#include "statistics/StatisticsTestBlock.h"
+#include "tests/statistics/StatisticsTestBlock.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#undef LoadImage  // of <windows.h>, which would rename the method (see StartHandler.h)
+
 class TfrmTest : public TForm, public THostDialog
 {
 public:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "E2ETestSupport.h"
+#include "TempFolder.h"
 
 #include <cstdio>
 #include <fstream>
@@ -52,7 +53,7 @@ void SetTestDialog(const std::string& autoClose, const std::string& fail)
   SetEnvironmentVariableA("SKELVANE_TEST_THROW", fail.empty() ? nullptr : fail.c_str());
 }
 
-TEventLog::TEventLog() : FPath("e2e-events.txt")
+TEventLog::TEventLog() : FPath(TestTempPath("e2e-events.txt"))
 {
   std::remove(FPath.c_str());
   SetEnvironmentVariableA("SKELVANE_TEST_EVENTS", FPath.c_str());
