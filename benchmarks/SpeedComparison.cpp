@@ -27,6 +27,8 @@
 #include "framework/FFTWorkspace.h"
 #include "lucyrichardson/LucyRichardsonThread.h"
 
+#include "Timing.h"
+
 #ifdef SKELVANE_HAVE_FFTW
 #include <fftw3.h>
 #endif
@@ -36,27 +38,6 @@ bool RunMaximumEntropy(TDataContainer& Image, TDataContainer& PSF, int Iteration
                        const std::function<void()>& Progress);
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double Milliseconds(TClock::time_point from, TClock::time_point to) {
-  return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-struct TFigure {
-  double Min = 0;
-  double Median = 0;
-  bool Valid() const { return Min > 0; }
-};
-
-TFigure Summarize(std::vector<double> ms) {
-  TFigure f;
-  if (ms.empty()) return f;
-  std::sort(ms.begin(), ms.end());
-  f.Min = ms.front();
-  f.Median = ms.size() % 2 ? ms[ms.size() / 2] : (ms[ms.size() / 2 - 1] + ms[ms.size() / 2]) / 2;
-  return f;
-}
 
 // A Gaussian of the given sigma centred at (0, 0) with wrap-around, summing to 1.
 void FillGaussian(float* psf, int side, double sigma) {

@@ -8,7 +8,6 @@
 //
 //   StatisticsSpeed [--width N] [--height N] [--depth 8|16|32] [--gray] [--repeats N]
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,9 +18,9 @@
 #include "statistics/ImageStatistics.h"
 #include "tests/framework/BitHash.h"
 
-namespace {
+#include "Timing.h"
 
-using TClock = std::chrono::steady_clock;
+namespace {
 
 struct TOptions {
   int Width = 6000;
@@ -85,17 +84,6 @@ std::vector<std::uint8_t> MakeFrame(const TOptions& o, TStatisticsImage& image) 
   return bytes;
 }
 
-struct TFigure {
-  double Min = 0;
-  double Median = 0;
-};
-
-TFigure Summarize(std::vector<double> ms) {
-  std::sort(ms.begin(), ms.end());
-  const size_t n = ms.size();
-  return {ms.front(), n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2};
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,9 +103,9 @@ int main(int argc, char** argv) {
     const TClock::time_point between = TClock::now();
     const THistogram histogram = BuildHistogram(image);
     const TClock::time_point end = TClock::now();
-    figuresMs.push_back(std::chrono::duration<double, std::milli>(between - start).count());
-    histogramMs.push_back(std::chrono::duration<double, std::milli>(end - between).count());
-    totalMs.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    figuresMs.push_back(Milliseconds(start, between));
+    histogramMs.push_back(Milliseconds(between, end));
+    totalMs.push_back(Milliseconds(start, end));
     if (run > 0) continue;
     for (const TStatisticsRow& row : table.Rows) {
       hash.Add(row.Caption.c_str(), row.Caption.size() + 1);

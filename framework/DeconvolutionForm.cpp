@@ -20,28 +20,21 @@ namespace {
 constexpr int kThumbnail = 64;
 const char kNotLoaded[] = "The image could not be loaded: not enough memory.";
 
+// A sample above 0, in any channel.
+bool Lit(float sample) { return sample > 0.0f; }
+bool Lit(const TPixelRGB& pixel) { return pixel.R > 0.0f || pixel.G > 0.0f || pixel.B > 0.0f; }
+
 // Whether a normalised plane holds a sample above 0. One that does not comes from an image
 // without light: its brightest sample was 0 (the normalisation then divides by 1) or it had no
 // finite sample. Such an image is written back with the factor 0, so that it comes back black
 // at every depth: a run still makes something of its zero samples (the maximum-entropy
 // iteration gives each a small positive value, and a padded plane's background leaks in),
 // which 8 and 16 bits round away but a 32-bit block would keep.
-bool HoldsLight(const TDataContainer& plane) {
+template <class TPlane>
+bool HoldsLight(const TPlane& plane) {
   if (plane.Data == nullptr) return false;
   const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(plane.Width) * plane.Height;
-  for (std::ptrdiff_t i = 0; i < count; ++i)
-    if (plane.Data[i] > 0.0f) return true;
-  return false;
-}
-
-bool HoldsLight(const TDataContainerRGB& plane) {
-  if (plane.Data == nullptr) return false;
-  const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(plane.Width) * plane.Height;
-  for (std::ptrdiff_t i = 0; i < count; ++i) {
-    const TPixelRGB& p = plane.Data[i];
-    if (p.R > 0.0f || p.G > 0.0f || p.B > 0.0f) return true;
-  }
-  return false;
+  return std::any_of(plane.Data, plane.Data + count, [](const auto& sample) { return Lit(sample); });
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ unsigned WaitBound(int timeoutMs) {
 }  // namespace
 
 HWND WaitForWindow(const std::string& caption, int timeoutMs, const std::atomic<bool>* stop) {
-  for (unsigned waited = 0; waited <= WaitBound(timeoutMs); waited += kPollMs) {
+  const unsigned bound = WaitBound(timeoutMs);
+  for (unsigned waited = 0; waited <= bound; waited += kPollMs) {
     TFindCaption state{&caption, nullptr};
     EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&state));
     if (state.Found != nullptr) return state.Found;
@@ -54,7 +55,8 @@ HWND WaitForWindow(const std::string& caption, int timeoutMs, const std::atomic<
 }
 
 bool WaitForHidden(HWND window, int timeoutMs) {
-  for (unsigned waited = 0; waited <= WaitBound(timeoutMs); waited += kPollMs) {
+  const unsigned bound = WaitBound(timeoutMs);
+  for (unsigned waited = 0; waited <= bound; waited += kPollMs) {
     if (!IsWindow(window) || !IsWindowVisible(window)) return true;
     Sleep(kPollMs);
   }
